@@ -1,0 +1,42 @@
+#pragma once
+// The host file system seen with Windows eyes. Game paths are Shift JIS texts written the
+// way the scripts write them: "\" separates like "/", names are converted to the host's
+// UTF-8, and a component that does not exist under its exact name is looked up ignoring
+// case (ASCII letters and the full-width Latin letters of Shift JIS alike).
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zre {
+
+// The host path (UTF-8) for a game path. Components that exist are resolved
+// case-insensitively; the remainder is converted as written.
+std::string hostPath(std::string_view gamePath);
+
+struct HostEntry {
+    std::string name;     // Shift JIS, as a script would write it
+    bool directory = false;
+};
+
+// Entries of a folder (not "." and ".."), in a stable order (sorted by host name).
+std::vector<HostEntry> listDirectory(std::string_view gamePath);
+
+enum class HostKind { Missing, File, Directory };
+HostKind hostKind(std::string_view gamePath);
+
+// Reads a whole plain file; nullopt when it cannot be opened or read.
+std::optional<std::vector<uint8_t>> readWholeFile(std::string_view gamePath);
+
+// Replaces a file atomically: a temporary file beside it is written, flushed and renamed
+// over the target. On failure the old file is untouched and false is returned.
+bool writeFileAtomically(std::string_view gamePath, const void* data, size_t size);
+inline bool writeFileAtomically(std::string_view gamePath, const std::vector<uint8_t>& bytes) {
+    return writeFileAtomically(gamePath, bytes.data(), bytes.size());
+}
+
+// Creates a folder (and its parents) when missing; true when it exists afterwards.
+bool makeDirectories(std::string_view gamePath);
+
+} // namespace zre

@@ -1,0 +1,80 @@
+#include "platform/sjis.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <mutex>
+
+namespace zre {
+
+namespace {
+
+// One converter per direction; iconv descriptors are not thread-safe, so each is used
+// under its own lock (sound workers never convert, but tools and tests may use threads).
+struct Converter {
+    Converter(const char* to, const char* from) : cd(iconv_open(to, from)) {}
+    ~Converter() {
+        if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+    }
+    iconv_t cd;
+    std::mutex lock;
+};
+
+std::string convert(Converter& conv, std::string_view in, std::string_view replacement, bool sjisInput) {
+    std::string out;
+    if (in.empty()) return out;
+    if (conv.cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
+    std::lock_guard<std::mutex> guard(conv.lock);
+    iconv(conv.cd, nullptr, nullptr, nullptr, nullptr);
+    out.reserve(in.size() * 2);
+    char* src = const_cast<char*>(in.data());
+    size_t srcLeft = in.size();
+    char buf[1024];
+    while (srcLeft > 0) {
+        char* dst = buf;
+        size_t dstLeft = sizeof buf;
+        size_t r = iconv(conv.cd, &src, &srcLeft, &dst, &dstLeft);
+        out.append(buf, dst - buf);
+        if (r == static_cast<size_t>(-1)) {
+            if (errno == E2BIG) continue;
+            // An invalid or incomplete sequence: replace one character and go on.
+            size_t skip = 1;
+            if (sjisInput) {
+                if (srcLeft >= 2 && isLeadByte(src)) skip = 2;
+            } else {
+                auto lead = static_cast<unsigned char>(*src);
+                skip = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+                while (skip > 1 && skip > srcLeft) --skip;
+            }
+            out.append(replacement);
+            src += skip;
+            srcLeft -= skip;
+            iconv(conv.cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string sjisToUtf8(std::string_view sjis) {
+    bool ascii = true;
+    for (char c : sjis) {
+        if (static_cast<unsigned char>(c) >= 0x80) { ascii = false; break; }
+    }
+    if (ascii) return std::string(sjis);
+    static Converter conv("UTF-8", "CP932");
+    return convert(conv, sjis, "\xEF\xBF\xBD", true);
+}
+
+std::string utf8ToSjis(std::string_view utf8) {
+    bool ascii = true;
+    for (char c : utf8) {
+        if (static_cast<unsigned char>(c) >= 0x80) { ascii = false; break; }
+    }
+    if (ascii) return std::string(utf8);
+    static Converter conv("CP932", "UTF-8");
+    return convert(conv, utf8, "?", false);
+}
+
+} // namespace zre
