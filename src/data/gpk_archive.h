@@ -25,6 +25,9 @@ public:
     // archive or cannot be opened. A broken directory keeps only the entries that lie
     // wholly inside the file and carry a NUL within their name field.
     int open(std::string_view path);
+    // The same directory rules for an archive image in memory. archivePath stays empty, so
+    // members cannot be opened from it.
+    int openImage(const uint8_t* data, size_t size);
     void close();
 
     // First entry whose name equals name ignoring case, or -1.

@@ -49,8 +49,8 @@ public:
     // Appends the table in its file form; returns the number of bytes written.
     size_t write(ByteWriter& out) const;
     // Replaces the content with the entries read; returns the number of bytes consumed.
-    // Reading stops at the first entry that does not fit in what remains (a short file
-    // leaves the entries read so far).
+    // Reading stops at the first entry that does not fit in what remains, consuming the
+    // rest (a short file leaves the entries read so far).
     size_t read(ByteReader& in);
 
     size_t size() const { return entries_.size(); }
@@ -66,7 +66,8 @@ private:
 
 // Type of a value text: 0 when it holds only the digits 0-9 (an empty text included).
 int32_t valueType(std::string_view value);
-// C atoi semantics (leading blanks, sign, digits; wraps like a 32-bit int).
+// C atoi semantics (leading blanks, sign, digits); out-of-range numbers saturate to
+// INT32_MIN / INT32_MAX. Null gives 0.
 int32_t atoi32(const char* text);
 
 } // namespace zre

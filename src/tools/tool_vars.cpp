@@ -1,8 +1,131 @@
-// Placeholder until the command lands.
+// zre-tool vars dump FILE: every variable table of system.dat, game.dat or a save slot.
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "data/byte_io.h"
+#include "platform/sjis.h"
+#include "script/variable_table.h"
 #include "tools/tool_commands.h"
 
 namespace zre::tool {
 
-int varsCommand(const Args&) { return fail(1, "the vars command is not built yet"); }
+namespace {
+
+constexpr int kScopeCount = 64;
+
+bool readHostFile(const std::string& path, std::vector<uint8_t>& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+bool equalsIgnoringCase(const uint8_t* p, const char* tag, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        auto a = char(p[i]);
+        char b = tag[i];
+        if (a >= 'a' && a <= 'z') a = char(a - 'a' + 'A');
+        if (b >= 'a' && b <= 'z') b = char(b - 'a' + 'A');
+        if (a != b) return false;
+    }
+    return true;
+}
+
+void printTable(const VariableTable& table) {
+    for (const VariableEntry& entry : table.entries()) {
+        std::string line = sjisToUtf8(entry.name);
+        if (entry.value) line += "=" + sjisToUtf8(*entry.value);
+        std::printf("%s\n", line.c_str());
+    }
+}
+
+// Reads and prints one table at the reader's position; false (with the error printed)
+// when the table is cut short.
+bool dumpTable(ByteReader& in, const std::string& what) {
+    if (in.remaining() < 4) {
+        fail(1, what + ": truncated before its entry count");
+        return false;
+    }
+    uint32_t declared = loadU32(in.current());
+    VariableTable table;
+    table.read(in);
+    printTable(table);
+    if (table.size() < declared) {
+        fail(1, what + ": truncated after " + std::to_string(table.size()) + " of " + std::to_string(declared) +
+                    " entries");
+        return false;
+    }
+    return true;
+}
+
+bool noTrailingBytes(const ByteReader& in, const std::string& what) {
+    if (in.remaining() == 0) return true;
+    fail(1, what + ": " + std::to_string(in.remaining()) + " unexpected bytes after the table");
+    return false;
+}
+
+// "[thumbnail WxH]" when the picture's BMP headers can be read, else its byte count.
+std::string thumbnailLine(const uint8_t* p, uint32_t size) {
+    if (size >= 54 && p[0] == 'B' && p[1] == 'M' && loadU32(p + 14) >= 40) {
+        auto width = static_cast<int32_t>(loadU32(p + 18));
+        auto height = static_cast<int32_t>(loadU32(p + 22));
+        if (width > 0 && height > 0)
+            return "[thumbnail " + std::to_string(width) + "x" + std::to_string(height) + "]";
+    }
+    return "[thumbnail " + std::to_string(size) + " bytes]";
+}
+
+int dumpSlot(ByteReader& in) {
+    in.skip(8);
+    if (in.remaining() < 4) return fail(1, "save slot: truncated before the thumbnail size");
+    uint32_t thumbSize = in.u32();
+    if (thumbSize > in.remaining()) return fail(1, "save slot: thumbnail of " + std::to_string(thumbSize) +
+                                                       " bytes is cut short");
+    std::printf("%s\n", thumbnailLine(in.current(), thumbSize).c_str());
+    in.skip(thumbSize);
+    while (in.remaining() > 0) {
+        if (in.remaining() < 8) return fail(1, "save slot: truncated block tag");
+        const uint8_t* tag = in.current();
+        bool wellFormed = tag[0] == 'A' && tag[1] == 'R' && tag[2] == 'G' && tag[3] == 'L' && tag[4] >= '0' &&
+                          tag[4] <= '9' && tag[5] >= '0' && tag[5] <= '9' && tag[6] == 0 && tag[7] == 0;
+        if (!wellFormed) return fail(1, "save slot: malformed block tag at offset " + std::to_string(in.position()));
+        int scope = (tag[4] - '0') * 10 + (tag[5] - '0');
+        if (scope >= kScopeCount) return fail(1, "save slot: block for scope " + std::to_string(scope) +
+                                                     ", which does not exist");
+        in.skip(8);
+        std::printf("[scope %d]\n", scope);
+        if (!dumpTable(in, "scope " + std::to_string(scope))) return 1;
+    }
+    return 0;
+}
+
+int dumpFile(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    if (!readHostFile(path, bytes)) return fail(1, "cannot read " + path);
+    ByteReader in(bytes.data(), bytes.size());
+
+    if (bytes.size() >= 8 && equalsIgnoringCase(bytes.data(), "ARGS    ", 8)) {
+        in.skip(8);
+        std::printf("[system]\n");
+        return dumpTable(in, "system data") && noTrailingBytes(in, "system data") ? 0 : 1;
+    }
+    if (bytes.size() >= 8 && std::equal(bytes.begin(), bytes.begin() + 8, "THUMB   ")) return dumpSlot(in);
+
+    std::printf("[scope 0]\n");
+    return dumpTable(in, "game data") && noTrailingBytes(in, "game data") ? 0 : 1;
+}
+
+} // namespace
+
+int varsCommand(const Args& args) {
+    if (args.size() != 2 || args[0] != "dump") return fail(2, "usage: zre-tool vars dump FILE");
+    int code = dumpFile(args[1]);
+    std::fflush(stdout);
+    return code;
+}
 
 } // namespace zre::tool

@@ -1,0 +1,189 @@
+#include "graphics/bitmap.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "data/file_access.h"
+#include "graphics/picture_reader.h"
+#include "platform/file_system.h"
+
+namespace zre {
+
+namespace {
+
+constexpr size_t kBmpFileHeader = 14;
+constexpr size_t kBmpInfoHeader = 40;
+constexpr size_t kBmpHeaders = kBmpFileHeader + kBmpInfoHeader;
+
+// Header sizes of the later BMP header versions; their first 40 bytes are the classic
+// info header, so a 24-bit picture in them reads the same once the pixel offset is honoured.
+constexpr uint32_t kBmpV4Header = 108;
+constexpr uint32_t kBmpV5Header = 124;
+
+} // namespace
+
+const char* pictureStatusText(PictureStatus status) {
+    switch (status) {
+    case PictureStatus::Ok: return "ok";
+    case PictureStatus::Truncated: return "the file is shorter than its header says";
+    case PictureStatus::BadSignature: return "not a picture of this kind (wrong signature)";
+    case PictureStatus::Unsupported: return "unsupported picture (only uncompressed 24-bit pictures are read)";
+    case PictureStatus::TooLarge: return "the picture is too large";
+    case PictureStatus::Malformed: return "malformed picture (its sizes do not fit together)";
+    }
+    return "refused";
+}
+
+PictureStatus checkPictureSize(int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0) return PictureStatus::Malformed;
+    if (width > kMaxPictureSide || height > kMaxPictureSide) return PictureStatus::TooLarge;
+    if (uint64_t(strideFor(width)) * uint64_t(height) > kMaxPictureBytes) return PictureStatus::TooLarge;
+    return PictureStatus::Ok;
+}
+
+size_t HandlePictureSource::read(void* out, size_t n) { return file_.read(out, n); }
+
+uint64_t HandlePictureSource::remaining() const {
+    return file_.tell() < file_.size ? file_.size - file_.tell() : 0;
+}
+
+bool HandlePictureSource::skip(uint64_t n) {
+    if (n > remaining()) return false;
+    return file_.seek(file_.tell() + static_cast<uint32_t>(n));
+}
+
+int Bitmap::create(int32_t width, int32_t height) {
+    release();
+    bounds = Rect{0, 0, width, height};
+    if (checkPictureSize(width, height) != PictureStatus::Ok) return 0;
+    try {
+        pixels_.assign(size_t(strideFor(width)) * size_t(height), 0);
+    } catch (const std::bad_alloc&) {
+        pixels_ = std::vector<uint8_t>();
+        return 0;
+    }
+    bits = pixels_.data();
+    return 1;
+}
+
+void Bitmap::release() {
+    // Our own store cannot refuse to be freed, so there is never a failure to report.
+    std::vector<uint8_t>().swap(pixels_);
+    bits = nullptr;
+}
+
+int Bitmap::loadFile(std::string_view fileName) {
+    FileHandle file;
+    file.open(fileName);
+    if (file.isOpen()) load(file);
+    file.close();
+    return 1;
+}
+
+int Bitmap::load(FileHandle& file) {
+    HandlePictureSource source(file);
+    return readBmp(*this, source) == PictureStatus::Ok ? 1 : 0;
+}
+
+int Bitmap::save(std::string_view fileName) {
+    return writeFileAtomically(fileName, bmpImage()) ? 1 : 0;
+}
+
+std::unique_ptr<Bitmap> Bitmap::crop(int32_t left, int32_t top, int32_t right, int32_t bottom) const {
+    auto result = std::make_unique<Bitmap>();
+    if (!result->create(right - left, bottom - top)) return nullptr;
+    if (empty()) return result;
+    // The part of the requested block that lies inside this bitmap; the rest stays zero.
+    int64_t x0 = std::max<int64_t>(left, 0), x1 = std::min<int64_t>(right, width());
+    int64_t y0 = std::max<int64_t>(top, 0), y1 = std::min<int64_t>(bottom, height());
+    if (x0 >= x1 || y0 >= y1) return result;
+    size_t rowBytes = size_t(x1 - x0) * 3;
+    for (int64_t y = y0; y < y1; ++y) {
+        std::memcpy(result->pixel(int32_t(x0 - left), int32_t(y - top)), pixel(int32_t(x0), int32_t(y)), rowBytes);
+    }
+    return result;
+}
+
+std::unique_ptr<Bitmap> Bitmap::clone() const {
+    auto result = std::make_unique<Bitmap>();
+    if (!result->create(width(), height())) return nullptr;
+    if (!empty()) std::memcpy(result->bits, bits, std::min(byteCount(), result->byteCount()));
+    return result;
+}
+
+size_t Bitmap::writeBmp(ByteWriter& out) const {
+    // A bitmap without a store is written as the 0 x 0 picture it holds, so the header
+    // never claims pixels that are not there.
+    int32_t w = empty() ? 0 : width();
+    int32_t h = empty() ? 0 : height();
+    uint32_t pixelBytes = empty() ? 0 : uint32_t(byteCount());
+    size_t start = out.size();
+    out.text("BM");
+    out.u32(pixelBytes + uint32_t(kBmpHeaders));
+    out.u32(0);
+    out.u32(uint32_t(kBmpHeaders));
+    out.u32(uint32_t(kBmpInfoHeader));
+    out.i32(w);
+    out.i32(h);
+    out.u16(1);
+    out.u16(24);
+    out.zeros(24);  // compression, image size, resolutions, colour counts
+    if (pixelBytes) out.bytes(bits, pixelBytes);
+    return out.size() - start;
+}
+
+std::vector<uint8_t> Bitmap::bmpImage() const {
+    ByteWriter out;
+    writeBmp(out);
+    return std::move(out.buffer());
+}
+
+std::unique_ptr<Bitmap> makeBitmap(int32_t width, int32_t height) {
+    auto result = std::make_unique<Bitmap>();
+    if (!result->create(width, height)) return nullptr;
+    return result;
+}
+
+PictureStatus readBmp(Bitmap& bitmap, PictureSource& source) {
+    bitmap.release();
+    bitmap.bounds = Rect{};
+    uint8_t header[kBmpHeaders];
+    if (source.read(header, sizeof header) != sizeof header) return PictureStatus::Truncated;
+    if (header[0] != 'B' || header[1] != 'M') return PictureStatus::BadSignature;
+    const uint8_t* info = header + kBmpFileHeader;
+    uint32_t infoSize = loadU32(info);
+    int32_t width = static_cast<int32_t>(loadU32(info + 4));
+    int32_t height = static_cast<int32_t>(loadU32(info + 8));
+    uint16_t bitCount = loadU16(info + 14);
+    uint32_t compression = loadU32(info + 16);
+    if (bitCount != 24 || compression != 0) return PictureStatus::Unsupported;
+
+    // The classic header: pixels at offset 54, whatever the offset field says (files in the
+    // wild carry junk there and the game reads them this way). The later header versions
+    // put the pixels where the offset field points.
+    uint64_t gap = 0;
+    if (infoSize != kBmpInfoHeader) {
+        if (infoSize != kBmpV4Header && infoSize != kBmpV5Header) return PictureStatus::Unsupported;
+        uint32_t offset = loadU32(header + 10);
+        if (offset < kBmpFileHeader + infoSize) return PictureStatus::Malformed;
+        gap = offset - kBmpHeaders;
+    }
+    // Negative heights (top-down rows) are not a layout this surface has.
+    if (PictureStatus s = checkPictureSize(width, height); s != PictureStatus::Ok) return s;
+    uint64_t bytes = uint64_t(strideFor(width)) * uint64_t(height);
+    if (source.remaining() < gap + bytes) return PictureStatus::Truncated;
+    if (!source.skip(gap)) return PictureStatus::Truncated;
+    if (!bitmap.create(width, height)) {
+        bitmap.bounds = Rect{};
+        return PictureStatus::TooLarge;
+    }
+    if (source.read(bitmap.bits, size_t(bytes)) != bytes) {
+        bitmap.release();
+        bitmap.bounds = Rect{};
+        return PictureStatus::Truncated;
+    }
+    return PictureStatus::Ok;
+}
+
+} // namespace zre

@@ -1,0 +1,58 @@
+#pragma once
+// What a backend provides under the platform's free functions, and the shared state the
+// backends feed (the message queue, the window picture, the Control latch). Only the
+// platform's own files include this.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "platform/messages.h"
+#include "platform/window.h"
+
+namespace zre::detail {
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    virtual uint32_t nowMs() = 0;
+    virtual uint32_t elapsedMs() = 0;
+    virtual void advanceFrame() = 0;
+    virtual void sleepMs(uint32_t ms) = 0;
+
+    virtual DisplaySize desktopSize() = 0;
+    virtual bool createWindow(std::string_view captionUtf8, int clientWidth, int clientHeight, bool popup) = 0;
+    virtual void showWindow() = 0;
+    virtual void setWindowCaption(std::string_view captionUtf8) = 0;
+    // The window picture was repainted; show it.
+    virtual void pictureChanged(const WindowPicture& picture) = 0;
+    virtual bool setFullscreen(bool fullscreen) = 0;
+    virtual bool isFullscreen() = 0;
+
+    // Moves events that are due into the queue (queueInput).
+    virtual void pollEvents() = 0;
+    // A peek found nothing to deliver.
+    virtual void emptyPeek() = 0;
+    // Waits for events (up to timeoutMs, or as long as the backend blocks for one message
+    // when empty). Returns true when waiting again may still produce a message.
+    virtual bool wait(std::optional<uint32_t> timeoutMs) = 0;
+    virtual bool isForeground() = 0;
+    virtual bool controlDown() = 0;
+
+    virtual bool openAudioOutput() = 0;
+    // Final work before the backend is dropped (files the run owes, devices).
+    virtual void shutdown() = 0;
+};
+
+Backend& backend();
+void setBackend(std::unique_ptr<Backend> next);
+
+// Input arriving from a backend, in order.
+void queueInput(Message message);
+// A Control key press seen by a backend; kept until controlKeyPressed() reads it.
+void latchControl();
+// Sizes (and blacks out) the window picture; backends call it when the window is created.
+void resetWindowPicture(int width, int height);
+
+} // namespace zre::detail

@@ -1,0 +1,283 @@
+#include "platform/sdl/sdl_backend.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/audio_mixer.h"
+#include "platform/audio_sink.h"
+#include "platform/sdl/sdl_keys.h"
+
+namespace zre::detail {
+
+namespace {
+
+uint32_t monotonicMs() {
+    auto since = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+}
+
+void audioCallback(void*, Uint8* stream, int len) {
+    mixAudio(reinterpret_cast<int16_t*>(stream), static_cast<size_t>(len) / (kAudioChannels * sizeof(int16_t)));
+}
+
+} // namespace
+
+SdlBackend::SdlBackend() = default;
+
+std::unique_ptr<SdlBackend> SdlBackend::create() {
+    // Closing the window is the player's request to quit, asked and answered by the game;
+    // SDL must not turn it into a quit of its own.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "zre: cannot open a window: %s\n", SDL_GetError());
+        return nullptr;
+    }
+    std::unique_ptr<SdlBackend> backend(new SdlBackend());
+    backend->started_ = true;
+    backend->startMs_ = monotonicMs();
+    // Drivers without a real desktop never give focus; the game must not stall on them.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    backend->alwaysForeground_ = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    SDL_AddEventWatch(&SdlBackend::eventWatch, backend.get());
+    setMessageBoxHandler(sdlMessageBox);
+    return backend;
+}
+
+SdlBackend::~SdlBackend() { shutdown(); }
+
+void SdlBackend::shutdown() {
+    if (!started_) return;
+    started_ = false;
+    if (audio_) SDL_CloseAudioDevice(audio_);
+    audio_ = 0;
+    texture_.reset();
+    renderer_.reset();
+    window_.reset();
+    SDL_DelEventWatch(&SdlBackend::eventWatch, this);
+    SDL_Quit();
+}
+
+int SdlBackend::eventWatch(void*, SDL_Event* event) {
+    // Runs as events enter SDL's queue, so a tap of Control between two frames still counts.
+    if (event->type == SDL_KEYDOWN &&
+        (event->key.keysym.sym == SDLK_LCTRL || event->key.keysym.sym == SDLK_RCTRL)) {
+        latchControl();
+    }
+    return 0;
+}
+
+uint32_t SdlBackend::nowMs() { return monotonicMs(); }
+
+uint32_t SdlBackend::elapsedMs() { return monotonicMs() - startMs_; }
+
+void SdlBackend::sleepMs(uint32_t ms) { SDL_Delay(ms); }
+
+DisplaySize SdlBackend::desktopSize() {
+    SDL_DisplayMode mode;
+    int display = window_ ? SDL_GetWindowDisplayIndex(window_.get()) : 0;
+    if (display < 0) display = 0;
+    if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return {800, 600};
+    return {mode.w, mode.h};
+}
+
+bool SdlBackend::createWindow(std::string_view captionUtf8, int clientWidth, int clientHeight, bool popup) {
+    texture_.reset();
+    renderer_.reset();
+    window_.reset();
+    gameWidth_ = clientWidth;
+    gameHeight_ = clientHeight;
+    Uint32 flags = SDL_WINDOW_HIDDEN | (popup ? SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE);
+    if (fullscreen_) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    std::string caption(captionUtf8);
+    window_.reset(SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, clientWidth,
+                                   clientHeight, flags));
+    if (!window_) {
+        std::fprintf(stderr, "zre: cannot open a window: %s\n", SDL_GetError());
+        return false;
+    }
+    renderer_.reset(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_ACCELERATED));
+    if (!renderer_) renderer_.reset(SDL_CreateRenderer(window_.get(), -1, 0));
+    if (!renderer_) {
+        std::fprintf(stderr, "zre: cannot draw into the window: %s\n", SDL_GetError());
+        window_.reset();
+        return false;
+    }
+    texture_.reset(SDL_CreateTexture(renderer_.get(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                     clientWidth, clientHeight));
+    if (!texture_) {
+        std::fprintf(stderr, "zre: cannot draw into the window: %s\n", SDL_GetError());
+        renderer_.reset();
+        window_.reset();
+        return false;
+    }
+    pictureChanged(windowPicture());
+    return true;
+}
+
+void SdlBackend::showWindow() {
+    if (!window_) return;
+    SDL_ShowWindow(window_.get());
+    SDL_RaiseWindow(window_.get());
+    redraw();
+}
+
+void SdlBackend::setWindowCaption(std::string_view captionUtf8) {
+    if (window_) SDL_SetWindowTitle(window_.get(), std::string(captionUtf8).c_str());
+}
+
+void SdlBackend::pictureChanged(const WindowPicture& picture) {
+    if (!texture_ || picture.width != gameWidth_ || picture.height != gameHeight_) return;
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(texture_.get(), nullptr, &pixels, &pitch) != 0) return;
+    // The picture's rows are bottom-up BGR; the texture's are top-down 0xAARRGGBB.
+    for (int y = 0; y < picture.height; ++y) {
+        const uint8_t* src = picture.bits.data() + static_cast<size_t>(picture.height - 1 - y) * picture.stride;
+        auto* dst = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + static_cast<size_t>(y) * pitch);
+        for (int x = 0; x < picture.width; ++x, src += 3) {
+            dst[x] = 0xFF000000u | (uint32_t{src[2]} << 16) | (uint32_t{src[1]} << 8) | src[0];
+        }
+    }
+    SDL_UnlockTexture(texture_.get());
+    redraw();
+}
+
+void SdlBackend::redraw() {
+    if (!renderer_ || !texture_) return;
+    int outW = 0;
+    int outH = 0;
+    if (SDL_GetRendererOutputSize(renderer_.get(), &outW, &outH) != 0) return;
+    ViewRect view = letterbox(outW, outH, gameWidth_, gameHeight_);
+    SDL_Rect dst{view.x, view.y, view.w, view.h};
+    SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);
+    SDL_RenderClear(renderer_.get());
+    SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, &dst);
+    SDL_RenderPresent(renderer_.get());
+}
+
+bool SdlBackend::setFullscreen(bool fullscreen) {
+    if (!window_) {
+        fullscreen_ = fullscreen;
+        return true;
+    }
+    if (SDL_SetWindowFullscreen(window_.get(), fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
+    fullscreen_ = fullscreen;
+    redraw();
+    return true;
+}
+
+bool SdlBackend::toGame(int wx, int wy, int& gx, int& gy) {
+    if (!window_) return false;
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowSize(window_.get(), &w, &h);
+    return windowToGame(letterbox(w, h, gameWidth_, gameHeight_), gameWidth_, gameHeight_, wx, wy, gx, gy);
+}
+
+void SdlBackend::translate(const SDL_Event& e) {
+    Message m;
+    switch (e.type) {
+    case SDL_QUIT:
+        // A request from outside (a signal, the session ending): the same as the close box.
+        m.kind = MessageKind::Close;
+        queueInput(std::move(m));
+        return;
+    case SDL_WINDOWEVENT:
+        if (!window_ || e.window.windowID != SDL_GetWindowID(window_.get())) return;
+        switch (e.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            m.kind = MessageKind::Close;
+            queueInput(std::move(m));
+            return;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            redraw();
+            invalidateWindow();
+            return;
+        default: return;
+        }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        m.key = virtualKeyFromSdl(e.key.keysym.sym);
+        if (m.key == 0) return;
+        m.kind = e.type == SDL_KEYDOWN ? MessageKind::KeyDown : MessageKind::KeyUp;
+        queueInput(std::move(m));
+        return;
+    case SDL_MOUSEMOTION:
+        if (!toGame(e.motion.x, e.motion.y, m.x, m.y)) return;
+        m.kind = MessageKind::MouseMove;
+        queueInput(std::move(m));
+        return;
+    case SDL_MOUSEBUTTONUP:
+        if (e.button.button != SDL_BUTTON_LEFT && e.button.button != SDL_BUTTON_RIGHT) return;
+        if (!toGame(e.button.x, e.button.y, m.x, m.y)) return;
+        m.kind = e.button.button == SDL_BUTTON_LEFT ? MessageKind::LButtonUp : MessageKind::RButtonUp;
+        queueInput(std::move(m));
+        return;
+    case SDL_MOUSEWHEEL: {
+        int y = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+        if (y == 0) return;
+        m.kind = MessageKind::MouseWheel;
+        m.wheel = y > 0 ? 1 : -1;
+        queueInput(std::move(m));
+        return;
+    }
+    case SDL_TEXTINPUT:
+        m.kind = MessageKind::Text;
+        m.text = e.text.text;
+        queueInput(std::move(m));
+        return;
+    default: return;
+    }
+}
+
+void SdlBackend::pollEvents() {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) translate(e);
+}
+
+bool SdlBackend::wait(std::optional<uint32_t> timeoutMs) {
+    SDL_Event e;
+    int got = timeoutMs ? SDL_WaitEventTimeout(&e, static_cast<int>(std::min<uint32_t>(*timeoutMs, INT32_MAX)))
+                        : SDL_WaitEvent(&e);
+    if (got) translate(e);
+    return true;
+}
+
+bool SdlBackend::isForeground() {
+    if (!window_ || alwaysForeground_) return true;
+    return (SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_INPUT_FOCUS) != 0;
+}
+
+bool SdlBackend::controlDown() {
+    const Uint8* keys = SDL_GetKeyboardState(nullptr);
+    return keys && (keys[SDL_SCANCODE_LCTRL] || keys[SDL_SCANCODE_RCTRL]);
+}
+
+bool SdlBackend::openAudioOutput() {
+    if (audio_) return true;
+    if (audioTried_) return false;
+    audioTried_ = true;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    SDL_AudioSpec want{};
+    want.freq = kAudioRate;
+    want.format = AUDIO_S16SYS;
+    want.channels = kAudioChannels;
+    want.samples = 1024;
+    want.callback = audioCallback;
+    SDL_AudioSpec have{};
+    // No changes allowed: SDL converts, so the mixer always works in one format.
+    audio_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (!audio_) return false;
+    SDL_PauseAudioDevice(audio_, 0);
+    return true;
+}
+
+} // namespace zre::detail

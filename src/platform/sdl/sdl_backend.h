@@ -1,0 +1,79 @@
+#pragma once
+// The backend that plays the game: an SDL window with a renderer, the picture scaled with
+// its aspect kept, SDL's events as window messages, SDL message boxes and audio device.
+#include <SDL.h>
+
+#include <memory>
+
+#include "platform/backend.h"
+#include "platform/letterbox.h"
+#include "platform/message_box.h"
+
+namespace zre::detail {
+
+class SdlBackend final : public Backend {
+public:
+    // Starts SDL's video; nullptr (with SDL's reason on stderr) when there is no display.
+    static std::unique_ptr<SdlBackend> create();
+    ~SdlBackend() override;
+    SdlBackend(const SdlBackend&) = delete;
+    SdlBackend& operator=(const SdlBackend&) = delete;
+
+    uint32_t nowMs() override;
+    uint32_t elapsedMs() override;
+    void advanceFrame() override {}
+    void sleepMs(uint32_t ms) override;
+
+    DisplaySize desktopSize() override;
+    bool createWindow(std::string_view captionUtf8, int clientWidth, int clientHeight, bool popup) override;
+    void showWindow() override;
+    void setWindowCaption(std::string_view captionUtf8) override;
+    void pictureChanged(const WindowPicture& picture) override;
+    bool setFullscreen(bool fullscreen) override;
+    bool isFullscreen() override { return fullscreen_; }
+
+    void pollEvents() override;
+    void emptyPeek() override {}
+    bool wait(std::optional<uint32_t> timeoutMs) override;
+    bool isForeground() override;
+    bool controlDown() override;
+
+    bool openAudioOutput() override;
+    void shutdown() override;
+
+private:
+    SdlBackend();
+    void translate(const SDL_Event& event);
+    bool toGame(int wx, int wy, int& gx, int& gy);
+    void redraw();
+    static int eventWatch(void* self, SDL_Event* event);
+
+    struct WindowDeleter {
+        void operator()(SDL_Window* w) const { SDL_DestroyWindow(w); }
+    };
+    struct RendererDeleter {
+        void operator()(SDL_Renderer* r) const { SDL_DestroyRenderer(r); }
+    };
+    struct TextureDeleter {
+        void operator()(SDL_Texture* t) const { SDL_DestroyTexture(t); }
+    };
+
+    std::unique_ptr<SDL_Window, WindowDeleter> window_;
+    std::unique_ptr<SDL_Renderer, RendererDeleter> renderer_;
+    std::unique_ptr<SDL_Texture, TextureDeleter> texture_;
+    int gameWidth_ = 800;
+    int gameHeight_ = 600;
+    bool fullscreen_ = false;
+    bool alwaysForeground_ = false;
+    SDL_AudioDeviceID audio_ = 0;
+    bool audioTried_ = false;
+    bool started_ = false;
+    uint32_t startMs_ = 0;
+};
+
+// SDL's message box for Shift JIS texts; when SDL cannot show one, the headless line on
+// stderr and the default answer.
+MessageBoxResult sdlMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons,
+                               MessageBoxIcon icon);
+
+} // namespace zre::detail

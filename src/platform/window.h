@@ -1,0 +1,48 @@
+#pragma once
+// The one game window. The game composes its picture at the client size (800 x 600); the
+// sdl backend shows it scaled to the real window with the aspect kept (black bars), the
+// headless backend keeps it in memory for screenshots.
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace zre {
+
+struct DisplaySize {
+    int width = 0;
+    int height = 0;
+};
+
+// The size of the desktop the window opens on (headless: 1024 x 768 unless set otherwise).
+DisplaySize desktopSize();
+
+// Creates the window with a client area of the given size, centred on the desktop. A popup
+// window has no caption or border (used when the desktop is no larger than the game);
+// otherwise it has a caption. The caption is a Shift JIS text. False when it failed.
+bool createWindow(std::string_view captionSjis, int clientWidth, int clientHeight, bool popup);
+void showWindow();
+void setWindowCaption(std::string_view captionSjis);
+
+// Asks for a Paint message once the queue is otherwise empty (repeated calls coalesce).
+void invalidateWindow();
+
+// Paints a 24-bit BGR bottom-up picture into the client area with its top-left corner at
+// (destX, destY); whatever it does not cover shows black. stride is bytes per row.
+void presentFront(const uint8_t* bgrBottomUp, int width, int height, int stride, int destX, int destY);
+
+// What the window shows now: client-sized, 24-bit BGR rows bottom-up, each row padded to a
+// multiple of 4 bytes. Black before the first paint.
+struct WindowPicture {
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+    std::vector<uint8_t> bits;
+};
+const WindowPicture& windowPicture();
+
+// Borderless full screen over the whole desktop, same scaling; the display's own mode is
+// never changed. Returns whether the window is now in the requested state.
+bool setFullscreen(bool fullscreen);
+bool isFullscreen();
+
+} // namespace zre

@@ -1,0 +1,180 @@
+#include "script/engine.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <utility>
+
+#include "data/byte_io.h"
+#include "data/file_access.h"
+#include "platform/file_system.h"
+#include "platform/process.h"
+#include "ui/system_screen.h"
+
+namespace zre {
+
+namespace {
+
+constexpr char kSystemDataTag[] = "ARGS    ";
+constexpr size_t kSystemDataTagSize = 8;
+
+bool equalsIgnoringCase(const uint8_t* a, const char* b, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        if (std::tolower(a[i]) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+    }
+    return true;
+}
+
+// Creates the folder part of a data file path ("./dat") when it is missing.
+void makeFolderOf(std::string_view path) {
+    std::string folder, name;
+    splitPath(path, folder, name);
+    if (!folder.empty()) makeDirectories(folder);
+}
+
+} // namespace
+
+Engine::Engine() {
+    endProgram = [this] {
+        saveSystemData("./dat/system.dat");
+        exitProcess(0);
+    };
+}
+
+Engine::~Engine() = default;
+
+void Engine::startUp() {
+    if (fileExists("./dat/system.dat")) {
+        loadSystemData("./dat/system.dat");
+        if (displayModeHook) displayModeHook(systemVars.getNumber("$sys_crt"), 0);
+        setSystem("$sys_auto", "0");
+    } else {
+        // First run: the system script defines the system variables and the script folder
+        // is indexed; system.dat is written at shutdown.
+        buildIndex("./system.zre");
+    }
+    collectGameVariables("./dat/game.dat");
+    executeNow("RegisterText()");
+}
+
+void Engine::beginPass() {
+    mode = 1;
+    if (screen) screen->requestedMode = 1;
+    resetPosition();
+    callFunction(systemVars.getText("$sys_startfunction"));
+    executeNow("Clear(./syspict/black.gfb, SHOW_NORMAL, 0)");
+    // The start function has no caller to return to: its closing "}" only closes its scope.
+    block().removeByName("call");
+    if (messageTextHook) messageTextHook(" ");
+    executeNow("ShowText(1, 0)");
+    backlog.clear();
+}
+
+int Engine::saveSystemData(std::string_view path) {
+    ByteWriter table;
+    systemVars.write(table);
+    std::vector<uint8_t> file;
+    file.reserve(kSystemDataTagSize + table.size());
+    file.insert(file.end(), kSystemDataTag, kSystemDataTag + kSystemDataTagSize);
+    file.insert(file.end(), table.buffer().begin(), table.buffer().end());
+    makeFolderOf(path);
+    return writeFileAtomically(path, file) ? 1 : 0;
+}
+
+int Engine::loadSystemData(std::string_view path) {
+    std::optional<std::vector<uint8_t>> bytes = readWholeFile(path);
+    if (!bytes || bytes->size() < kSystemDataTagSize) return 0;
+    if (!equalsIgnoringCase(bytes->data(), kSystemDataTag, kSystemDataTagSize)) return 0;
+    ByteReader in(bytes->data() + kSystemDataTagSize, bytes->size() - kSystemDataTagSize);
+    systemVars.read(in);
+    return 1;
+}
+
+// The stack keeps four entries. A request pushed on a full stack overwrites the deepest
+// entry, so the way back still leads through the three modes before it.
+void Engine::requestMode(int32_t m, int32_t push) {
+    int slot = std::clamp(modeDepth, 0, kModeStackSize - 1);
+    modeStack[slot] = mode;
+    if (screen) screen->requestedMode = static_cast<uint32_t>(m);
+    if (push && modeDepth < kModeStackSize) ++modeDepth;
+}
+
+void Engine::returnToPreviousMode() {
+    if (modeDepth <= 0) return;
+    modeDepth = std::min(modeDepth, kModeStackSize) - 1;
+    if (screen) screen->requestedMode = static_cast<uint32_t>(modeStack[modeDepth]);
+}
+
+int32_t Engine::previousMode() const {
+    if (modeDepth <= 0) return 0;
+    return modeStack[std::min(modeDepth, kModeStackSize) - 1];
+}
+
+void Engine::resetMode(int32_t m) {
+    modeDepth = 0;
+    modeStack[0] = 0;
+    if (screen) screen->requestedMode = static_cast<uint32_t>(m);
+}
+
+int Engine::scopeIndex() const { return std::clamp(depth, 0, kScopeCount - 1); }
+
+VariableTable& Engine::block() { return overflow_.empty() ? scopes[scopeIndex()] : overflow_.back(); }
+
+const VariableTable& Engine::block() const {
+    return overflow_.empty() ? scopes[scopeIndex()] : overflow_.back();
+}
+
+int Engine::lowestVisibleScope() const {
+    int32_t lowest = scopes[scopeIndex()].getNumber("scope");
+    // Scope 0 is searched last on its own; a missing or odd entry must not reach below it.
+    return std::max<int32_t>(lowest, 1);
+}
+
+const VariableTable* Engine::findVisible(std::string_view name) const {
+    int lowest = lowestVisibleScope();
+    for (int i = scopeIndex(); i >= lowest; --i) {
+        if (scopes[i].find(name) >= 0) return &scopes[i];
+    }
+    if (scopes[0].find(name) >= 0) return &scopes[0];
+    return nullptr;
+}
+
+VariableTable* Engine::findVisible(std::string_view name) {
+    return const_cast<VariableTable*>(std::as_const(*this).findVisible(name));
+}
+
+const char* Engine::getScoped(std::string_view name) const {
+    const VariableTable* table = findVisible(name);
+    return table ? table->getText(name) : nullptr;
+}
+
+void Engine::setScoped(std::string_view name, const char* text) {
+    if (VariableTable* table = findVisible(name)) {
+        table->setAt(table->find(name), text);
+    } else {
+        scopes[scopeIndex()].add(name, text);
+    }
+}
+
+void Engine::setScopedNumber(std::string_view name, int32_t n) {
+    setScoped(name, std::to_string(n).c_str());
+}
+
+void Engine::setInScope(int i, std::string_view name, const char* text) {
+    if (i < 0 || i >= kScopeCount) return;
+    scopes[i].set(name, text);
+}
+
+void Engine::setInScopeNumber(int i, std::string_view name, int32_t n) {
+    setInScope(i, name, std::to_string(n).c_str());
+}
+
+void Engine::setSystem(std::string_view name, const char* text) { systemVars.set(name, text); }
+
+void Engine::substituteScoped(std::string& text) const {
+    int lowest = lowestVisibleScope();
+    for (int i = scopeIndex(); i >= lowest; --i) scopes[i].substitute(text);
+    scopes[0].substitute(text);
+}
+
+} // namespace zre

@@ -1,0 +1,227 @@
+#pragma once
+// The engine: the one object that owns the game state. Script text and read position, the
+// parsed statement, the variable tables, the backlog and the statement queue, both screens,
+// the engine mode with its return stack, and the input flags the tasks set.
+//
+// Scripts are interpreted straight from their text: a statement is cut out at the read
+// position, split into its elements and executed; control flow moves the read position
+// over blocks or to recorded offsets and script addresses ("file:offset").
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "graphics/screen.h"
+#include "script/variable_table.h"
+
+namespace zre {
+
+class ScreenActions;
+
+// Written by SetPageHook, read by the shell: while nonzero the right mouse button does nothing.
+inline int32_t pageHookFlag = 0;
+
+// Class bits of the statement just read (statementFlags). A keyword or command keeps its
+// table index in the low 16 bits.
+struct StatementFlag {
+    static constexpr uint32_t IndexMask = 0xFFFFu;
+    static constexpr uint32_t BlockClose = 1u << 16;    // ended by "}"
+    static constexpr uint32_t BlockOpen = 1u << 17;     // ended by "{"
+    static constexpr uint32_t Ended = 1u << 18;         // ended by ";"
+    static constexpr uint32_t IsKeyword = 1u << 19;
+    static constexpr uint32_t IsCommand = 1u << 20;
+    static constexpr uint32_t IsPrint = 1u << 21;
+    static constexpr uint32_t IsAssignment = 1u << 22;
+};
+
+// Control keywords, by their index in the keyword table.
+enum class KeywordId : int { If, Else, ElseIf, Sw, Case, While, Break, Goto, Call, Return };
+
+// Commands, by their index in the command table.
+enum class CommandId : int {
+    Draw, Del, Clear, Select, ShowLayer, Movie, RegisterText, SetSysParam, Anime, Move,
+    PlayBgm, PlaySound, StopBgm, StopSound, Blank, PlayCD, StopCD, ShowText, Wait, Random,
+    SetPage, SetPageConst, SetPageHook, Flash, Shake
+};
+
+constexpr int kScopeCount = 64;
+constexpr int kModeStackSize = 4;
+constexpr size_t kBacklogLimit = 301;
+
+// Index in the keyword (or command) table of a name compared ignoring case, or -1.
+int keywordIndex(std::string_view name);
+int commandIndex(std::string_view name);
+// The value of a LAYER_* or SHOW_* constant name (case-sensitive); 0 for any other text.
+// A null text is reported ("謎のパラメータ参照") and gives 0.
+int32_t constantValue(const char* text);
+
+class Engine {
+public:
+    Engine();
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    void setScreen(std::unique_ptr<Screen> s) { screen = std::move(s); }
+
+    // The main loop and the shell's entries (engine_loop.cpp).
+    void run();
+    void onKeyUp(int key);
+    void setMessageWindowVisible(int party, int visible);
+    void applySettings();
+    std::unique_ptr<Screen> buildSystemScreen(int32_t requested);
+    void parkScreen();
+
+    // Once per process before the first pass: system data or the first-run build, the game
+    // data, and the message window.
+    void startUp();
+    // The preamble of every game pass: title requested, start function entered.
+    void beginPass();
+
+    // "./dat/system.dat": "ARGS    " then systemVars. 1 on success, 0 otherwise.
+    int saveSystemData(std::string_view path);
+    int loadSystemData(std::string_view path);
+
+    // Mode requests of the screens, keys and scripts.
+    void requestMode(int32_t m, int32_t push);
+    void returnToPreviousMode();
+    int32_t previousMode() const;
+    void resetMode(int32_t m);
+
+    // Variables through the visible scopes: depth down to the "scope" entry of scopes[depth],
+    // then scope 0.
+    const char* getScoped(std::string_view name) const;
+    void setScoped(std::string_view name, const char* text);
+    void setScopedNumber(std::string_view name, int32_t n);
+    void setInScope(int i, std::string_view name, const char* text);
+    void setInScopeNumber(int i, std::string_view name, int32_t n);
+    void setSystem(std::string_view name, const char* text);
+    void substituteScoped(std::string& text) const;
+
+    // Script text. loadScript ends the process when the file cannot be read.
+    void loadScript(std::string_view name);
+    void freeScript();
+    bool hasScript() const { return !scriptText.empty(); }
+    size_t textLength() const { return scriptText.empty() ? 0 : scriptText.size() - 1; }
+    const char* text() const { return scriptText.empty() ? "" : scriptText.data(); }
+    void resetPosition();
+    // 1 when a statement was read into statement, 0 at the end of the text.
+    int readStatement();
+    void parseStatement(std::string_view text);
+    void freeArgs() { args.clear(); }
+    int argCount() const { return static_cast<int>(args.size()); }
+    int32_t argNumber(int i) const;
+    const char* argText(int i) const;
+    // Bytes from cursor up to and including the "}" that closes n open blocks.
+    int32_t skipBlock(int n);
+    void jumpTo(std::string_view address);
+    // Offset (zero or negative) from cursor back to the last occurrence of pattern.
+    int32_t findBackward(std::string_view pattern);
+    void registerLabels(std::string_view fileName);
+    void registerFunctions(std::string_view fileName);
+    void buildIndex(std::string_view systemScript);
+    void collectGameVariables(std::string_view dataFile);
+
+    // The interpreter.
+    void dispatch();
+    void executeNow(std::string_view text);
+    void queueStatement(std::string_view text) { statementQueue.emplace_back(text); }
+    void runQueued();
+    bool hasQueued() const { return !statementQueue.empty(); }
+    void pushScope(int own);
+    void popScope();
+    void skipBlocks(int n);
+    void callFunction(const char* name);
+    void gotoLabel(const char* name);
+    // Blocks opened beyond the last scope table. Their variables live in scope 63; their
+    // bookkeeping ("if", "while", "call", ...) is kept per block, so loops and calls nested
+    // that deep still close the right blocks.
+    int32_t overflowBlocks() const { return static_cast<int32_t>(overflow_.size()); }
+
+    // Commands.
+    void executeCommand(int index);
+    // Draw, Del, Clear, ShowLayer, Flash, Shake, Move, Anime and Wait.
+    void pictureCommand(CommandId id);
+    // Save records in scope 0, named prefix + number with at least two digits.
+    void setRecord(std::string_view prefix, int32_t number, const char* text);
+    // number -1 removes every record of the prefix.
+    void clearRecord(std::string_view prefix, int32_t number);
+    // Replaces the comma-separated fields first .. first + count - 1 of the record by text;
+    // a record with too few fields stays as it is.
+    void setRecordFields(std::string_view prefix, int32_t number, std::string_view text, int32_t first,
+                         int32_t count);
+    // Pumps messages until the clock has moved on by ms.
+    void waitMs(uint32_t ms);
+    void printStatement();
+
+    // Script state.
+    std::string scriptName;
+    std::vector<char> scriptText;   // the text and one NUL; empty when no script is loaded
+    size_t cursor = 0;              // read offset into scriptText
+    int32_t position = 0;
+    std::string statement;
+    int32_t statementStart = 0;
+    uint32_t statementFlags = 0;
+    std::vector<std::optional<std::string>> args;
+
+    std::deque<std::string> backlog;
+    std::deque<std::string> statementQueue;
+
+    int32_t depth = 0;
+    VariableTable systemVars;
+    std::array<VariableTable, kScopeCount> scopes;
+
+    // What the system screens may ask of the engine (made by the main loop when first
+    // needed). Declared before the screens, whose controllers refer to it, so it outlives them.
+    std::unique_ptr<ScreenActions> screenActions;
+    std::unique_ptr<Screen> screen;
+    std::unique_ptr<Screen> parkedScreen;
+    int32_t mode = 0;
+    std::array<int32_t, kModeStackSize> modeStack{};
+    int32_t modeDepth = 0;
+    int32_t inputFlags = 0;
+    std::array<int32_t, 2> hiddenBy{};
+
+    // Called when a script closes its outermost block. The shell points it at its destroy
+    // path; the default saves the system data and ends the process.
+    std::function<void()> endProgram;
+    // Display mode from $sys_crt at a start with saved system data (full, keep). Set by the
+    // shell; nothing happens while it is empty.
+    std::function<void(int32_t full, int32_t keep)> displayModeHook;
+    // Replaces the message text of the current screen (a single space at every pass). Set by
+    // the message renderer; nothing happens while it is empty.
+    std::function<void(std::string_view text)> messageTextHook;
+
+    // Seams of the main loop, filled by the shell and the subsystems that land later; each
+    // does nothing while empty.
+    std::function<void(bool idle)> framePump;                  // the message pump of a frame
+    std::function<void(std::string_view savePath)> restoreHook; // load a slot and resume
+    std::function<void()> passEndHook;                         // after a game pass ends
+    std::function<void()> messageSettingsHook;                 // message window from $Print_*
+    std::function<void()> volumeSettingsHook;                  // class volumes from $sys_*vol
+
+private:
+    int scopeIndex() const;             // depth, kept inside the scope tables
+    // The bookkeeping table of the innermost open block.
+    VariableTable& block();
+    const VariableTable& block() const;
+    int lowestVisibleScope() const;
+    VariableTable* findVisible(std::string_view name);
+    const VariableTable* findVisible(std::string_view name) const;
+    size_t cursorOffset() const;
+    size_t findText(size_t from, std::string_view pattern) const;
+    std::vector<std::string> scriptFiles() const;
+    void moveCursor(size_t offset);
+    void runKeyword(int index);
+    void runAssignment();
+    int blocksOutTo(std::string_view entry) const;
+
+    std::vector<VariableTable> overflow_;
+};
+
+} // namespace zre

@@ -1,0 +1,256 @@
+#include "shell/shell.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/input_state.h"
+#include "platform/instance_lock.h"
+#include "platform/key_state.h"
+#include "platform/message_box.h"
+#include "platform/platform.h"
+#include "platform/process.h"
+#include "platform/window.h"
+#include "script/engine.h"
+#include "script/variable_dump.h"
+
+namespace zre {
+
+namespace {
+
+constexpr int kClientWidth = 800;
+constexpr int kClientHeight = 600;
+
+// "Vellora（体験版）"
+constexpr char kCaption[] = "Vellora\x81\x69\x91\xcc\x8c\xb1\x94\xc5\x81\x6a";
+// "すでに起動しています。"
+constexpr char kAlreadyRunning[] = "\x82\xb7\x82\xc5\x82\xc9\x8b\x4e\x93\xae\x82\xb5\x82\xc4\x82\xa2\x82\xdc\x82\xb7\x81\x42";
+// "ゲームを終了しますか？" / "終了"
+constexpr char kQuitQuestion[] =
+    "\x83\x51\x81\x5b\x83\x80\x82\xf0\x8f\x49\x97\xb9\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81\x48";
+constexpr char kQuitCaption[] = "\x8f\x49\x97\xb9";
+
+// Process-wide state of the shell, set once at start-up.
+struct ShellState {
+    ShellHost host;
+    std::unique_ptr<Engine> engine;
+    std::unique_ptr<InputState> input;
+    std::string dumpVarsPath;
+    bool destroyed = false;
+};
+
+ShellState& shell() {
+    static ShellState state;
+    return state;
+}
+
+void writeDumpVars() {
+    ShellState& s = shell();
+    if (s.dumpVarsPath.empty() || !s.engine) return;
+    std::string text = dumpEngineVariables(*s.engine);
+    if (!writeFileAtomically(s.dumpVarsPath, text.data(), text.size()))
+        std::fprintf(stderr, "zre: cannot write %s\n", s.dumpVarsPath.c_str());
+}
+
+// The window is going away: keep the player's settings, then let the pump end the process.
+// The engine is not freed here: this runs from inside engine work (a script closing its
+// outermost block, a message pumped during a frame), and ending the process releases it.
+void onDestroy() {
+    ShellState& s = shell();
+    if (s.destroyed) return;
+    s.destroyed = true;
+    if (s.engine) s.engine->saveSystemData("./dat/system.dat");
+    writeDumpVars();
+    postQuitMessage(0);
+}
+
+void handle(const Message& m) {
+    if (m.kind == MessageKind::Quit) {
+        shutdownPlatform();
+        exitProcess(static_cast<int>(m.value));
+    }
+    dispatchMessage(m);
+}
+
+std::string absolutePath(const std::string& path) {
+    if (path.empty()) return path;
+    std::error_code ec;
+    auto p = std::filesystem::absolute(path, ec);
+    return ec ? path : p.string();
+}
+
+int usage(const std::string& error) {
+    if (!error.empty()) std::fprintf(stderr, "zre: %s\n", error.c_str());
+    std::fprintf(stderr,
+                 "usage: zre [--headless] [--frame-ms N] [--max-ms N] [--input FILE] [--answers LIST]\n"
+                 "           [--dump-vars FILE] [--screenshot MS:FILE]... [--audio-out FILE.wav] [GAME_DIR]\n");
+    return 2;
+}
+
+} // namespace
+
+uint32_t ShellHost::now() { return nowMs(); }
+bool ShellHost::controlHeld() { return controlKeyPressed(); }
+void ShellHost::invalidate(const Rect&) { invalidateWindow(); }
+void ShellHost::pump() { pumpMessages(); }
+void ShellHost::paint(const Bitmap& front, int32_t x, int32_t y, int32_t width, int32_t height) {
+    if (front.empty()) return;
+    (void)width;
+    (void)height;
+    presentFront(front.bits, front.width(), front.height(), front.stride(), x, y);
+}
+
+void pumpMessages(bool idle) {
+    Message m;
+    if (isForeground()) {
+        bool any = false;
+        while (peekMessage(m)) {
+            any = true;
+            handle(m);
+        }
+        // Nothing changed on screen and nothing arrived: give the processor back for a
+        // moment. Timing comes from the clock, so behaviour does not change.
+        if (idle && !any && waitMessageTimeout(m, 1)) handle(m);
+    } else if (waitMessage(m)) {
+        handle(m);
+    }
+}
+
+void waitMs(uint32_t ms) {
+    if (ms == 0) return;
+    uint32_t deadline = nowMs() + ms;
+    while (!clockReached(nowMs(), deadline)) pumpMessages();
+}
+
+void windowProcedure(const Message& m) {
+    ShellState& s = shell();
+    Engine* engine = s.engine.get();
+    InputState* input = s.input.get();
+    if (!engine || !input) return;
+    switch (m.kind) {
+    case MessageKind::Destroy:
+        onDestroy();
+        break;
+    case MessageKind::Paint:
+        if (engine->screen) engine->screen->paint();
+        break;
+    case MessageKind::Close:
+        if (messageBox(kQuitQuestion, kQuitCaption, MessageBoxButtons::YesNo, MessageBoxIcon::Question) ==
+            MessageBoxResult::Yes)
+            sendMessage(makeMessage(MessageKind::Destroy));
+        break;
+    case MessageKind::KeyDown:
+        input->keyDown = m.key;
+        input->keyUp = 0;
+        break;
+    case MessageKind::KeyUp:
+        input->keyUp = m.key;
+        input->keyDown = 0;
+        engine->onKeyUp(m.key);
+        break;
+    case MessageKind::MouseMove:
+        input->mouseX = m.x & 0xFFFF;
+        input->mouseY = m.y & 0xFFFF;
+        break;
+    case MessageKind::LButtonUp:
+        input->clickX = m.x & 0xFFFF;
+        input->clickY = m.y & 0xFFFF;
+        if (engine->screen && !engine->screen->isMessageWindowVisible() && engine->mode == 2) {
+            engine->setMessageWindowVisible(0, 1);
+            if (!(engine->inputFlags & 2)) input->consumeClick();
+        }
+        break;
+    case MessageKind::RButtonUp:
+        if (pageHookFlag == 0) {
+            if (engine->mode != 2)
+                engine->returnToPreviousMode();
+            else if (engine->inputFlags & 1)
+                engine->requestMode(3, 1);
+        }
+        break;
+    case MessageKind::MouseWheel: {
+        Message key;
+        key.kind = MessageKind::KeyUp;
+        key.key = m.wheel < 0 ? vk::Next : vk::Prior;
+        sendMessage(key);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+int runShell(const std::vector<std::string>& args) {
+    ShellState& s = shell();
+    bool headless = false;
+    HeadlessOptions options;
+    std::string gameDir = ".";
+    bool haveGameDir = false;
+    size_t i = 0;
+    while (i < args.size()) {
+        std::string error;
+        OptionResult r = parseHeadlessOption(args, i, headless, options, error);
+        if (r == OptionResult::Error) return usage(error);
+        if (r == OptionResult::Consumed) continue;  // i is past the option and its value
+        const std::string& a = args[i++];
+        if (a == "--dump-vars") {
+            if (i >= args.size()) return usage("--dump-vars needs a file");
+            s.dumpVarsPath = absolutePath(args[i++]);
+        } else if (a == "--help" || a == "-h") {
+            usage("");
+            return 0;
+        } else if (!a.empty() && a[0] == '-') {
+            return usage("unknown option " + a);
+        } else if (haveGameDir) {
+            return usage("only one game folder can be played");
+        } else {
+            gameDir = a;
+            haveGameDir = true;
+        }
+    }
+
+    if (!initPlatform(headless, options)) return 1;
+    if (chdir(gameDir.c_str()) != 0) {
+        std::fprintf(stderr, "zre: cannot open the game folder %s\n", gameDir.c_str());
+        shutdownPlatform();
+        return 1;
+    }
+    if (!acquireInstanceLock(".")) {
+        messageBox(kAlreadyRunning, "Error", MessageBoxButtons::Ok);
+        shutdownPlatform();
+        return 0;
+    }
+
+    // A captioned window when the desktop has room around the game, a popup otherwise.
+    DisplaySize desk = desktopSize();
+    bool popup = !(desk.width > kClientWidth || desk.height > kClientHeight);
+    if (!createWindow(kCaption, kClientWidth, kClientHeight, popup)) {
+        std::fprintf(stderr, "zre: cannot open the game window\n");
+        shutdownPlatform();
+        return 1;
+    }
+
+    // What the window's creation sets up: the engine, its first screen and the input record.
+    s.engine = std::make_unique<Engine>();
+    s.input = std::make_unique<InputState>();
+    auto screen = std::make_unique<Screen>(s.host);
+    screen->attachWindow(kClientWidth, kClientHeight);
+    screen->input = s.input.get();
+    s.engine->setScreen(std::move(screen));
+    s.engine->endProgram = [] {
+        sendMessage(makeMessage(MessageKind::Destroy));
+        for (;;) pumpMessages();
+    };
+    s.engine->framePump = [](bool idle) { pumpMessages(idle); };
+    setWindowProcedure(windowProcedure);
+
+    showWindow();
+    s.engine->run();
+    return 0;
+}
+
+} // namespace zre

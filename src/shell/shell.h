@@ -1,0 +1,38 @@
+#pragma once
+// The program's shell: entry point, window procedure, message pump and timed waits. It owns
+// the engine, the shared input record and the host through which screens reach the window.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "graphics/screen.h"
+#include "platform/messages.h"
+
+namespace zre {
+
+class Engine;
+
+// Runs the program with its command line (without the program name); returns the exit
+// code for the paths that end before the main loop (bad options, a second copy).
+int runShell(const std::vector<std::string>& args);
+
+// Dispatches every queued message when the window is in the foreground, else waits for one.
+// idle: the frame had nothing to present, so the pump may wait up to 1 ms for an event.
+// A Quit message ends the process.
+void pumpMessages(bool idle = false);
+// Pumps until the clock has moved on by ms.
+void waitMs(uint32_t ms);
+
+void windowProcedure(const Message& message);
+
+// The window as the screens see it.
+class ShellHost : public ScreenHost {
+public:
+    uint32_t now() override;
+    bool controlHeld() override;
+    void invalidate(const Rect& area) override;
+    void pump() override;
+    void paint(const Bitmap& front, int32_t x, int32_t y, int32_t width, int32_t height) override;
+};
+
+} // namespace zre

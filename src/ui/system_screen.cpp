@@ -1,0 +1,118 @@
+#include "ui/system_screen.h"
+
+#include "graphics/layer.h"
+
+namespace zre {
+
+ScreenController::ScreenController(std::vector<ScreenButton> buttonList, ScreenActions& engineActions)
+    : buttons(std::move(buttonList)), engine(&engineActions) {
+    blocking = 1;
+}
+
+int ScreenController::update() {
+    // Runs from the first frame, started or not; done stops it.
+    if (done) return 0;
+    for (int32_t k = 0; k < buttonCount(); ++k) {
+        if (buttons[k].handleMouse() != 2) continue;
+        onButton(k);
+        if (stopAtFirstClick() || done) break;
+    }
+    return done ? 1 : 0;
+}
+
+ButtonScreen buildButtonScreen(ScreenHost& host, InputState* input, std::string_view normalPicture,
+                               std::string_view hoverPicture, std::string_view onPicture,
+                               const std::vector<Rect>& buttonRects) {
+    ButtonScreen built;
+    built.screen = std::make_unique<Screen>(host);
+    Screen& s = *built.screen;
+    s.attachWindow(kScreenWidth, kScreenHeight);
+    s.input = input;
+
+    bool hasOn = !onPicture.empty();
+    s.addLayer(1, normalPicture, 0, 0, 0, 0, LayerExtra::none(), LAYER_NORMAL);
+    s.addLayer(2, hoverPicture, 0, 0, 0, 0, LayerExtra::none(), LAYER_NORMAL);
+    if (hasOn) s.addLayer(3, onPicture, 0, 0, 0, 0, LayerExtra::none(), LAYER_NORMAL);
+
+    auto cut = [&](int32_t from, int32_t id, const Rect& r) {
+        Layer* source = s.getLayer(from);
+        if (!source) return;
+        std::unique_ptr<Layer> part = source->cutRegion(r.left, r.top, r.right, r.bottom);
+        if (!part) part = std::make_unique<Layer>();
+        part->moveTo(r.left, r.top);
+        part->visible = 0;
+        s.insertLayer(id, std::move(part));
+    };
+    for (size_t k = 0; k < buttonRects.size(); ++k) {
+        int32_t kk = static_cast<int32_t>(k);
+        cut(1, kButtonNormalBase + kk, buttonRects[k]);
+        cut(2, kButtonHoverBase + kk, buttonRects[k]);
+        if (hasOn) cut(3, kButtonOnBase + kk, buttonRects[k]);
+    }
+    s.removeLayer(2);
+    s.removeLayer(3);
+
+    built.buttons.resize(buttonRects.size());
+    for (size_t k = 0; k < buttonRects.size(); ++k) {
+        int32_t kk = static_cast<int32_t>(k);
+        built.buttons[k].init(s, kButtonNormalBase + kk, kButtonHoverBase + kk,
+                              hasOn ? kButtonOnBase + kk : kButtonHoverBase + kk);
+        // A button keeps its rectangle even when its picture is missing.
+        built.buttons[k].rect = buttonRects[k];
+    }
+    return built;
+}
+
+namespace {
+
+const std::vector<Rect>& titleButtonRects() {
+    static const std::vector<Rect> rects = {
+        {57, 281, 215, 334},  // new game
+        {57, 335, 215, 388},  // load
+        {57, 389, 215, 442},  // configuration
+        {57, 495, 215, 548},  // quit
+    };
+    return rects;
+}
+
+} // namespace
+
+std::unique_ptr<Screen> buildTitleScreen(ScreenHost& host, InputState* input, ScreenActions& actions) {
+    ButtonScreen built = buildButtonScreen(host, input, "./syspict/title_normal.gfb", "./syspict/title_hover.gfb",
+                                           "", titleButtonRects());
+    Screen& s = *built.screen;
+    auto controller = std::make_unique<TitleController>(std::move(built.buttons), actions);
+    controller->key = s.nextTaskKey();
+    s.addTask(std::move(controller));
+    return std::move(built.screen);
+}
+
+void TitleController::onButton(int32_t k) {
+    switch (k) {
+    case 0:  // new game: fade the title out, bring the game screen back cleared
+        engine->setPageHook(1);
+        engine->queueStatement("Clear(./syspict/black.gfb, SHOW_ALPHA, 1000)");
+        engine->queueStatement("SetPageConst(2, 1)");
+        engine->queueStatement("Clear(./syspict/black.gfb, SHOW_NORMAL, 0)");
+        engine->queueStatement("SetPageHook(0)");
+        done = 1;
+        break;
+    case 1:
+        engine->queueStatement("SetPage(5, 1)");
+        done = 1;
+        break;
+    case 2:
+        engine->queueStatement("SetPage(3, 1)");
+        done = 1;
+        break;
+    case 3:
+        engine->postClose();
+        buttons[3].setOn(0);
+        buttons[3].setHover(0);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace zre

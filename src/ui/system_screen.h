@@ -1,0 +1,77 @@
+#pragma once
+// The system screens built from full-screen pictures: the normal picture is the background,
+// the hovered (and on) pictures are cut into one small layer per button and state, and a
+// controller task polls the buttons every frame and carries out the clicked button's action.
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "graphics/rect.h"
+#include "graphics/screen.h"
+#include "graphics/task.h"
+#include "ui/screen_button.h"
+
+namespace zre {
+
+struct InputState;
+
+// What the controllers of the system screens ask of the engine.
+class ScreenActions {
+public:
+    virtual ~ScreenActions() = default;
+    virtual void queueStatement(std::string_view text) = 0;
+    virtual void setPageHook(int32_t value) = 0;
+    // Asks the window to close (the quit question).
+    virtual void postClose() = 0;
+    virtual void requestMode(int32_t mode, int32_t push) = 0;
+    virtual void returnToPreviousMode() = 0;
+    virtual int32_t previousMode() const = 0;
+};
+
+// Layer ids of a button screen: 1 background, 100 + k / 200 + k / 300 + k the normal,
+// hovered and on layers of button k.
+constexpr int32_t kButtonNormalBase = 100;
+constexpr int32_t kButtonHoverBase = 200;
+constexpr int32_t kButtonOnBase = 300;
+
+// The controller of a button screen: a blocking task that is never started (it runs from
+// the first frame) and ends when its action hands control to another mode.
+class ScreenController : public Task {
+public:
+    ScreenController(std::vector<ScreenButton> buttonList, ScreenActions& engineActions);
+    int update() override;
+
+    // Carries out the action of button k after it was clicked.
+    virtual void onButton(int32_t k) = 0;
+    // The title carries out every clicked button of a frame; other screens stop at the first.
+    virtual bool stopAtFirstClick() const { return true; }
+
+    int32_t buttonCount() const { return static_cast<int32_t>(buttons.size()); }
+
+    std::vector<ScreenButton> buttons;
+    ScreenActions* engine;
+};
+
+// Steps common to every button screen: a new screen at 800 x 600 on the host, with the
+// input record; the pictures as layers 1, 2 (and 3); the per-button layers cut from them;
+// layers 2 and 3 removed; the buttons made. The controller is added by the caller.
+struct ButtonScreen {
+    std::unique_ptr<Screen> screen;
+    std::vector<ScreenButton> buttons;
+};
+ButtonScreen buildButtonScreen(ScreenHost& host, InputState* input, std::string_view normalPicture,
+                               std::string_view hoverPicture, std::string_view onPicture,
+                               const std::vector<Rect>& buttonRects);
+
+// The title screen: new game, load, configuration and quit.
+std::unique_ptr<Screen> buildTitleScreen(ScreenHost& host, InputState* input, ScreenActions& actions);
+
+class TitleController : public ScreenController {
+public:
+    using ScreenController::ScreenController;
+    void onButton(int32_t k) override;
+    bool stopAtFirstClick() const override { return false; }
+};
+
+} // namespace zre

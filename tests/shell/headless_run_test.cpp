@@ -1,0 +1,160 @@
+// The real program, run headless on the small game folders under tests/games.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "data/glpk.h"
+#include "script/evaluator.h"
+#include "support/test_support.h"
+
+namespace fs = std::filesystem;
+using zre::test::TempDir;
+
+namespace {
+
+struct GameRun {
+    int exitCode = -1;
+    std::string errors;  // what the program wrote to stderr (message boxes among it)
+    std::string dump;    // --dump-vars
+};
+
+std::string slurp(const std::string& path) {
+    auto bytes = zre::test::readFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Copies tests/games/NAME into a fresh folder, so every run starts from the data as shipped.
+std::string copyGame(const TempDir& dir, const std::string& name) {
+    std::string target = dir.file("game");
+    fs::copy(fs::path(ZRE_SOURCE_DIR) / "tests" / "games" / name, target, fs::copy_options::recursive);
+    return target;
+}
+
+GameRun runGame(const std::string& game, const std::string& options) {
+    GameRun r;
+    std::string command = "cd '" + game + "' && '" ZRE_BINARY_DIR "/src/zre' --headless --dump-vars dump.txt " +
+                          options + " . 2> errors.txt";
+    r.exitCode = zre::test::runCommand(command);
+    r.errors = slurp(game + "/errors.txt");
+    r.dump = slurp(game + "/dump.txt");
+    fs::remove(game + "/dump.txt");
+    return r;
+}
+
+bool has(const std::string& text, const std::string& line) { return text.find(line) != std::string::npos; }
+
+// The value of "name=..." in a dump, as an expression: an assignment of a non-digit text
+// stores the text, which scripts evaluate when they use it.
+int valueOf(const std::string& dump, const std::string& name) {
+    size_t at = dump.find("\n" + name + "=");
+    if (at == std::string::npos) return -99999;
+    at += name.size() + 2;
+    return zre::evaluate(dump.substr(at, dump.find('\n', at) - at));
+}
+
+void packZrb(const std::string& game) {
+    auto source = zre::test::readFile(game + "/zrb_source.txt");
+    zre::test::writeFile(game + "/scr/c_zrb.zrb", zre::encodeGlpk(source.data(), source.size(), true));
+}
+
+// A click on the title's new-game button starts the script.
+const char kNewGame[] = "100 click 100 300\n";
+
+} // namespace
+
+TEST(HeadlessRun, FirstRunExecutesSystemScriptAndEveryKeyword) {
+    TempDir dir;
+    std::string game = copyGame(dir, "flow");
+    packZrb(game);
+    zre::test::writeFile(game + "/input.txt", std::string(kNewGame));
+    GameRun r = runGame(game, "--max-ms 3000 --input input.txt");
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.errors, "");
+    struct Expect {
+        const char* name;
+        int value;
+    };
+    for (Expect e : {Expect{"$r_if", 2}, {"$r_else", 1}, {"$r_elseif", 110}, {"$r_sw", 2}, {"$r_while", 15},
+                     {"$r_break", 3}, {"$r_call", 1}, {"$r_return", 7}, {"$r_goto", 1}, {"$r_zrb", 42},
+                     {"$passes", 1}})
+        EXPECT_EQ(valueOf(r.dump, e.name), e.value) << e.name << "\n" << r.dump;
+    // A value that is not all digits is kept as text.
+    EXPECT_TRUE(has(r.dump, "$r_text=2*10\n")) << r.dump;
+    // The function's own variables went with its scope.
+    EXPECT_FALSE(has(r.dump, "$local")) << r.dump;
+    // The index of labels and functions went into the system variables.
+    EXPECT_TRUE(has(r.dump, "helper=./scr/b_other.txt:")) << r.dump;
+    EXPECT_TRUE(has(r.dump, "zrbfunc=./scr/c_zrb.zrb:")) << r.dump;
+    EXPECT_TRUE(fs::exists(game + "/dat/game.dat"));
+    EXPECT_TRUE(fs::exists(game + "/dat/system.dat"));
+}
+
+TEST(HeadlessRun, SecondRunTakesTheIndexFromSystemData) {
+    TempDir dir;
+    std::string game = copyGame(dir, "flow");
+    packZrb(game);
+    zre::test::writeFile(game + "/input.txt", std::string(kNewGame));
+    ASSERT_EQ(runGame(game, "--max-ms 500").exitCode, 0);
+
+    // Without the system script the index can only come from dat/system.dat.
+    fs::remove(game + "/system.zre");
+    GameRun r = runGame(game, "--max-ms 3000 --input input.txt");
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.errors, "");
+    EXPECT_TRUE(has(r.dump, "$sys_auto=0\n")) << r.dump;  // reset at every start from saved data
+    EXPECT_EQ(valueOf(r.dump, "$r_zrb"), 42) << r.dump;
+}
+
+TEST(HeadlessRun, OutermostBraceEndsTheProgram) {
+    TempDir dir;
+    std::string game = copyGame(dir, "ending");
+    zre::test::writeFile(game + "/input.txt", std::string(kNewGame));
+    GameRun r = runGame(game, "--max-ms 60000 --input input.txt");
+    EXPECT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_TRUE(has(r.dump, "$reached=1\n")) << r.dump;
+    EXPECT_FALSE(has(r.dump, "$reached=2\n")) << r.dump;
+    EXPECT_TRUE(fs::exists(game + "/dat/system.dat"));
+}
+
+TEST(HeadlessRun, QuitQuestion) {
+    const std::string question = "messagebox [\xE7\xB5\x82\xE4\xBA\x86] "
+                                 "\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0\xE3\x82\x92\xE7\xB5\x82\xE4\xBA\x86"
+                                 "\xE3\x81\x97\xE3\x81\xBE\xE3\x81\x99\xE3\x81\x8B\xEF\xBC\x9F";
+    struct Case {
+        const char* answer;
+        int passes;
+    };
+    for (Case c : {Case{"no", 1}, Case{"yes", 0}}) {
+        SCOPED_TRACE(c.answer);
+        TempDir dir;
+        std::string game = copyGame(dir, "flow");
+        packZrb(game);
+        // Escape asks; the new-game click comes after the answer.
+        zre::test::writeFile(game + "/input.txt", std::string("50 key ESCAPE\n500 click 100 300\n"));
+        GameRun r = runGame(game, std::string("--max-ms 3000 --input input.txt --answers ") + c.answer);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_TRUE(has(r.errors, question)) << r.errors;
+        EXPECT_EQ(valueOf(r.dump, "$passes"), c.passes) << r.dump;
+        EXPECT_TRUE(fs::exists(game + "/dat/system.dat"));
+    }
+}
+
+TEST(HeadlessRun, MissingSystemScriptEndsWithItsMessage) {
+    TempDir dir;
+    GameRun r = runGame(dir.path(), "--max-ms 1000");
+    EXPECT_EQ(r.exitCode, 255);
+    EXPECT_TRUE(has(r.errors, "messagebox [./system.zre] "
+                              "\xE3\x82\xB9\xE3\x82\xAF\xE3\x83\xAA\xE3\x83\x97\xE3\x83\x88\xE3\x83\x95"
+                              "\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB\xE3\x81\x8C\xE9\x96\x8B\xE3\x81\x91"
+                              "\xE3\x81\xBE\xE3\x81\x9B\xE3\x82\x93\xE3\x81\xA7\xE3\x81\x97\xE3\x81\x9F"
+                              "\xE3\x80\x82"))
+        << r.errors;
+}
+
+TEST(HeadlessRun, BadOptionsAreRefused) {
+    TempDir dir;
+    EXPECT_EQ(runGame(dir.path(), "--frame-ms zero").exitCode, 2);
+    EXPECT_EQ(runGame(dir.path(), "--no-such-option").exitCode, 2);
+}
