@@ -7,7 +7,7 @@
 
 #include "data/byte_io.h"
 #include "data/glpk.h"
-#include "graphics/lzss.h"
+#include "data/lzss.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> decoded = {1, 2, 3};

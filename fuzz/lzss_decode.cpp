@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "graphics/lzss.h"
+#include "data/lzss.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;

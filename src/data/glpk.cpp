@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "data/byte_io.h"
-#include "graphics/lzss.h"
+#include "data/lzss.h"
 #include "platform/file_system.h"
 
 namespace zre {

@@ -5,7 +5,7 @@
 
 #include "data/byte_io.h"
 #include "data/file_access.h"
-#include "graphics/lzss.h"
+#include "data/lzss.h"
 #include "graphics/picture_reader.h"
 #include "platform/file_system.h"
 

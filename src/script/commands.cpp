@@ -102,21 +102,20 @@ void Engine::executeCommand(int index) {
         pictureCommand(static_cast<CommandId>(index));
         break;
 
-    // Text, choices, effects, sound and movies: handled once the message text, the task
-    // list and the sound channels are in.
     case CommandId::Select:
-    case CommandId::Movie:
     case CommandId::RegisterText:
+    case CommandId::ShowText:
+        textCommand(static_cast<CommandId>(index));
+        break;
+
+    // Sound and movies: handled once the sound channels are in.
+    case CommandId::Movie:
     case CommandId::PlayBgm:
     case CommandId::PlaySound:
     case CommandId::StopBgm:
     case CommandId::StopSound:
-    case CommandId::ShowText:
         break;
     }
 }
-
-// The Print statement: typed into the message window once the message renderer is in.
-void Engine::printStatement() {}
 
 } // namespace zre

@@ -18,10 +18,15 @@
 
 #include "graphics/screen.h"
 #include "script/variable_table.h"
+#include "ui/message_tasks.h"
 
 namespace zre {
 
 class ScreenActions;
+class Engine;
+
+// The engine's side of the message and choice tasks (text_commands.cpp).
+std::unique_ptr<TextActions> makeTextActions(Engine& engine);
 
 // Written by SetPageHook, read by the shell: while nonzero the right mouse button does nothing.
 inline int32_t pageHookFlag = 0;
@@ -159,6 +164,15 @@ public:
     void waitMs(uint32_t ms);
     void printStatement();
 
+    // The message window and choices (text_commands.cpp): Select, RegisterText and ShowText.
+    void textCommand(CommandId id);
+    // The message window from the $Print_* system variables (RegisterText, applySettings).
+    void applyMessageSettings();
+    // The blinking text cursor after the last character of the current screen's text.
+    void showTextCursor();
+    // Replaces the current screen's page by text (no drawing).
+    void setMessageText(std::string_view text);
+
     // Script state.
     std::string scriptName;
     std::vector<char> scriptText;   // the text and one NUL; empty when no script is loaded
@@ -179,6 +193,8 @@ public:
     // What the system screens may ask of the engine (made by the main loop when first
     // needed). Declared before the screens, whose controllers refer to it, so it outlives them.
     std::unique_ptr<ScreenActions> screenActions;
+    // What the message and choice tasks may do to the engine; outlives the screens too.
+    std::unique_ptr<TextActions> textActions = makeTextActions(*this);
     std::unique_ptr<Screen> screen;
     std::unique_ptr<Screen> parkedScreen;
     int32_t mode = 0;
@@ -193,17 +209,23 @@ public:
     // Display mode from $sys_crt at a start with saved system data (full, keep). Set by the
     // shell; nothing happens while it is empty.
     std::function<void(int32_t full, int32_t keep)> displayModeHook;
-    // Replaces the message text of the current screen (a single space at every pass). Set by
-    // the message renderer; nothing happens while it is empty.
-    std::function<void(std::string_view text)> messageTextHook;
+    // Replaces the message text of the current screen (a single space at every pass).
+    std::function<void(std::string_view text)> messageTextHook = [this](std::string_view t) { setMessageText(t); };
 
     // Seams of the main loop, filled by the shell and the subsystems that land later; each
     // does nothing while empty.
     std::function<void(bool idle)> framePump;                  // the message pump of a frame
     std::function<void(std::string_view savePath)> restoreHook; // load a slot and resume
     std::function<void()> passEndHook;                         // after a game pass ends
-    std::function<void()> messageSettingsHook;                 // message window from $Print_*
+    std::function<void()> messageSettingsHook = [this] { applyMessageSettings(); };  // window from $Print_*
     std::function<void()> volumeSettingsHook;                  // class volumes from $sys_*vol
+    // The voice steps of the Print statement, filled by the sound channels: stop voice
+    // channels 1 and 2; play the voice argument as written in the statement (cleaning the
+    // name, choosing the channel by its speaker code, playing nothing while Control is held)
+    // and return the sound's length in ms, or -1 when nothing plays. Print adds 500 ms to a
+    // length for the automatic time; with -1 the time stays the one of the text's length.
+    std::function<void()> printStopVoicesHook;
+    std::function<int32_t(std::string_view voice)> printVoiceHook;
 
 private:
     int scopeIndex() const;             // depth, kept inside the scope tables

@@ -6,6 +6,7 @@
 #include "platform/input_state.h"
 #include "platform/messages.h"
 #include "script/engine.h"
+#include "ui/message_text.h"
 #include "ui/system_screen.h"
 
 namespace zre {
@@ -57,6 +58,7 @@ std::unique_ptr<Screen> Engine::buildSystemScreen(int32_t requested) {
     auto built = host ? std::make_unique<Screen>(*host) : std::make_unique<Screen>();
     built->attachWindow(800, 600);
     built->input = input;
+    attachMessageText(*built);
     return built;
 }
 
@@ -92,7 +94,7 @@ void Engine::run() {
                 screen->updateTasks();
                 screen->compose();
                 int presented = screen->present();
-                if (framePump) framePump(presented == 0 && !screen->isBusy());
+                if (framePump) framePump(presented == 0);
                 advanceFrame();
                 if (screen->isBusy()) continue;
                 uint32_t requested = screen->requestedMode;

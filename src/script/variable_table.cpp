@@ -14,6 +14,8 @@ namespace {
 // would otherwise expand forever; no real statement comes anywhere near either bound.
 constexpr int kMaxReplacements = 4096;
 constexpr size_t kMaxSubstitutedLength = 64 * 1024;
+// Bytes rewritten by one substitution, all replacements together.
+constexpr size_t kMaxSubstitutionWork = 256 * 1024;
 
 // Texts end at their first NUL, as they do in the files and in the scripts.
 std::string_view cText(std::string_view s) {
@@ -240,6 +242,7 @@ void VariableTable::substitute(std::string& text) const {
     std::string work = text;
     bool changed = false;
     int replacements = 0;
+    size_t workDone = 0;
     size_t scan = 0;
     for (;;) {
         size_t p = work.find('$', scan);
@@ -252,6 +255,10 @@ void VariableTable::substitute(std::string& text) const {
             continue;
         }
         if (++replacements > kMaxReplacements) break;
+        // Each replacement rewrites the text after p; a value that keeps bringing its own
+        // name back must not turn one statement into seconds of copying.
+        workDone += work.size() - p;
+        if (workDone > kMaxSubstitutionWork) break;
         // Every whole occurrence from here on is replaced; text before p has no "$" left
         // to look at, so it is copied as it is.
         std::string_view v(value);

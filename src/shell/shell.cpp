@@ -17,6 +17,7 @@
 #include "platform/window.h"
 #include "script/engine.h"
 #include "script/variable_dump.h"
+#include "ui/message_text.h"
 
 namespace zre {
 
@@ -240,6 +241,7 @@ int runShell(const std::vector<std::string>& args) {
     auto screen = std::make_unique<Screen>(s.host);
     screen->attachWindow(kClientWidth, kClientHeight);
     screen->input = s.input.get();
+    attachMessageText(*screen);
     s.engine->setScreen(std::move(screen));
     s.engine->endProgram = [] {
         sendMessage(makeMessage(MessageKind::Destroy));

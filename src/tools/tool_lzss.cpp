@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "graphics/lzss.h"
+#include "data/lzss.h"
 #include "platform/file_system.h"
 #include "tools/tool_commands.h"
 

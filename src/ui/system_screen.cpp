@@ -1,6 +1,7 @@
 #include "ui/system_screen.h"
 
 #include "graphics/layer.h"
+#include "ui/message_text.h"
 
 namespace zre {
 
@@ -28,6 +29,7 @@ ButtonScreen buildButtonScreen(ScreenHost& host, InputState* input, std::string_
     Screen& s = *built.screen;
     s.attachWindow(kScreenWidth, kScreenHeight);
     s.input = input;
+    attachMessageText(s);
 
     bool hasOn = !onPicture.empty();
     s.addLayer(1, normalPicture, 0, 0, 0, 0, LayerExtra::none(), LAYER_NORMAL);

@@ -7,7 +7,7 @@
 
 #include "data/byte_io.h"
 #include "data/gpk_archive.h"
-#include "graphics/lzss.h"
+#include "data/lzss.h"
 #include "graphics/picture_reader.h"
 #include "support/test_support.h"
 

@@ -1,5 +1,3 @@
-// The GLPK container lives in the data library but decodes with the LZSS coder, so its
-// tests are linked here, beside the coder's.
 #include "data/glpk.h"
 
 #include <gtest/gtest.h>

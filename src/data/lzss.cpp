@@ -1,4 +1,4 @@
-#include "graphics/lzss.h"
+#include "data/lzss.h"
 
 #include <array>
 #include <cstring>

@@ -1,0 +1,49 @@
+// Arbitrary bytes as ./dat/system.dat and ./dat/game.dat, read the way the start-up reads
+// them, then written back.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "platform/message_box.h"
+#include "script/engine.h"
+
+namespace {
+
+void setUp() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    zre::setMessageBoxHandler([](std::string_view, std::string_view, zre::MessageBoxButtons, zre::MessageBoxIcon) {
+        return zre::MessageBoxResult::Ok;
+    });
+    std::string dir = (std::filesystem::temp_directory_path() / "zre-fuzz-data-XXXXXX").string();
+    if (!mkdtemp(dir.data()) || chdir(dir.c_str()) != 0) std::abort();
+    std::filesystem::create_directories("dat");
+}
+
+void put(const char* name, const uint8_t* data, size_t size) {
+    if (FILE* f = std::fopen(name, "wb")) {
+        std::fwrite(data, 1, size, f);
+        std::fclose(f);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    setUp();
+    // The same bytes once with the system data header in front, once bare as game data.
+    std::string withTag = "ARGS    ";
+    withTag.append(reinterpret_cast<const char*>(data), size);
+    put("dat/system.dat", reinterpret_cast<const uint8_t*>(withTag.data()), withTag.size());
+    put("dat/game.dat", data, size);
+    zre::Engine engine;
+    engine.loadSystemData("./dat/system.dat");
+    engine.collectGameVariables("./dat/game.dat");
+    engine.saveSystemData("./dat/system.dat");
+    return 0;
+}

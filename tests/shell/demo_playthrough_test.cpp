@@ -1,0 +1,54 @@
+// The bundled demo game, played to its end by the headless runner with scripted clicks, once
+// down each branch of its choice.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "support/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string slurp(const std::string& path) {
+    auto bytes = zre::test::readFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Starts a new game from the title, then clicks every 700 ms at one of the two choice
+// buttons (a click anywhere also moves the text on).
+std::string playDemo(const zre::test::TempDir& dir, int choiceY) {
+    std::string game = dir.file("game");
+    fs::copy(ZRE_BINARY_DIR "/demo/game", game, fs::copy_options::recursive);
+    std::string input = "200 click 100 300\n";
+    for (int t = 3000; t < 150000; t += 700) input += std::to_string(t) + " click 365 " + std::to_string(choiceY) + "\n";
+    zre::test::writeFile(game + "/input.txt", input);
+    std::string command = "cd '" + game + "' && '" ZRE_BINARY_DIR
+                          "/src/zre' --headless --max-ms 150000 --input input.txt --dump-vars dump.txt "
+                          "--screenshot 150000:end.png . 2> errors.txt";
+    EXPECT_EQ(zre::test::runCommand(command), 0) << slurp(game + "/errors.txt");
+    EXPECT_EQ(slurp(game + "/errors.txt"), "");
+    return slurp(game + "/dump.txt");
+}
+
+bool has(const std::string& text, const std::string& line) { return text.find(line) != std::string::npos; }
+
+} // namespace
+
+TEST(DemoPlaythrough, TowerBranchReachesTheEnd) {
+    zre::test::TempDir dir;
+    std::string dump = playDemo(dir, 226);
+    EXPECT_TRUE(has(dump, "$demo_finished=1\n")) << dump;
+    EXPECT_TRUE(has(dump, "$choice=1\n")) << dump;
+    EXPECT_TRUE(has(dump, "$tower=1\n")) << dump;
+    EXPECT_TRUE(has(dump, "$seaside=0\n")) << dump;
+}
+
+TEST(DemoPlaythrough, SeasideBranchReachesTheEnd) {
+    zre::test::TempDir dir;
+    std::string dump = playDemo(dir, 304);
+    EXPECT_TRUE(has(dump, "$demo_finished=1\n")) << dump;
+    EXPECT_TRUE(has(dump, "$choice=2\n")) << dump;
+    EXPECT_TRUE(has(dump, "$seaside=1\n")) << dump;
+}
