@@ -10,13 +10,7 @@
 #include "script/evaluator.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static bool quiet = [] {
-        zre::setMessageBoxHandler([](std::string_view, std::string_view, zre::MessageBoxButtons buttons,
-                                     zre::MessageBoxIcon) {
-            return buttons == zre::MessageBoxButtons::YesNo ? zre::MessageBoxResult::Yes : zre::MessageBoxResult::Ok;
-        });
-        return true;
-    }();
+    static const bool quiet = (zre::silenceMessageBoxes(), true);
     (void)quiet;
 
     std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -21,9 +21,7 @@ void setUp() {
     static bool done = false;
     if (done) return;
     done = true;
-    zre::setMessageBoxHandler([](std::string_view, std::string_view, zre::MessageBoxButtons b, zre::MessageBoxIcon) {
-        return b == zre::MessageBoxButtons::YesNo ? zre::MessageBoxResult::Yes : zre::MessageBoxResult::Ok;
-    });
+    zre::silenceMessageBoxes();
     // A script that cannot be loaded ends the process; here it ends the run instead.
     zre::setExitHandler([](int) { throw Ended{}; });
     std::string dir = (std::filesystem::temp_directory_path() / "zre-fuzz-script-XXXXXX").string();

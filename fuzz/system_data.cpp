@@ -17,9 +17,7 @@ void setUp() {
     static bool done = false;
     if (done) return;
     done = true;
-    zre::setMessageBoxHandler([](std::string_view, std::string_view, zre::MessageBoxButtons, zre::MessageBoxIcon) {
-        return zre::MessageBoxResult::Ok;
-    });
+    zre::silenceMessageBoxes();
     std::string dir = (std::filesystem::temp_directory_path() / "zre-fuzz-data-XXXXXX").string();
     if (!mkdtemp(dir.data()) || chdir(dir.c_str()) != 0) std::abort();
     std::filesystem::create_directories("dat");

@@ -24,13 +24,7 @@ bool sameEntries(const zre::VariableTable& a, const zre::VariableTable& b) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static bool quiet = [] {
-        zre::setMessageBoxHandler([](std::string_view, std::string_view, zre::MessageBoxButtons buttons,
-                                     zre::MessageBoxIcon) {
-            return buttons == zre::MessageBoxButtons::YesNo ? zre::MessageBoxResult::Yes : zre::MessageBoxResult::Ok;
-        });
-        return true;
-    }();
+    static const bool quiet = (zre::silenceMessageBoxes(), true);
     (void)quiet;
 
     zre::ByteReader in(data, size);

@@ -8,6 +8,7 @@
 
 #include "data/byte_io.h"
 #include "platform/file_system.h"
+#include "platform/sjis.h"
 #include "platform/message_box.h"
 
 namespace zre {
@@ -164,7 +165,7 @@ void GpkArchive::close() {
 
 int GpkArchive::find(std::string_view name, GpkEntry* entry) const {
     for (size_t i = 0; i < entries.size(); ++i) {
-        if (namesEqualIgnoringCase(entries[i].name, name)) {
+        if (equalsIgnoringCase(entries[i].name, name)) {
             if (entry) *entry = entries[i];
             return static_cast<int>(i);
         }

@@ -19,25 +19,10 @@ namespace {
 
 bool isSeparator(char c) { return c == '/' || c == '\\'; }
 
-// One character of a Shift JIS name as a comparable code: double-byte characters whole,
-// ASCII and full-width Latin capitals folded to their small letters.
-uint32_t foldedUnit(std::string_view s, size_t& i) {
-    if (isLeadByteAt(s, i)) {
-        auto lead = static_cast<uint8_t>(s[i]);
-        auto trail = static_cast<uint8_t>(s[i + 1]);
-        i += 2;
-        if (lead == 0x82 && trail >= 0x60 && trail <= 0x79) trail = static_cast<uint8_t>(trail + 0x21);
-        return 0x10000u | (uint32_t(lead) << 8) | trail;
-    }
-    auto c = static_cast<uint8_t>(s[i++]);
-    if (c >= 'A' && c <= 'Z') c = static_cast<uint8_t>(c + ('a' - 'A'));
-    return c;
-}
-
 std::vector<uint32_t> foldedUnits(std::string_view s) {
     std::vector<uint32_t> units;
     units.reserve(s.size());
-    for (size_t i = 0; i < s.size();) units.push_back(foldedUnit(s, i));
+    for (size_t i = 0; i < s.size();) units.push_back(foldedCharUnit(s, i));
     return units;
 }
 
@@ -83,7 +68,7 @@ bool findIgnoringCase(const std::string& host, std::string_view component, std::
     while (dirent* e = ::readdir(dir)) {
         std::string_view name = e->d_name;
         if (name == "." || name == "..") continue;
-        if (!namesEqualIgnoringCase(utf8ToSjis(name), component)) continue;
+        if (!equalsIgnoringCase(utf8ToSjis(name), component)) continue;
         if (!any || name < found) found = std::string(name);
         any = true;
     }
@@ -92,14 +77,6 @@ bool findIgnoringCase(const std::string& host, std::string_view component, std::
 }
 
 } // namespace
-
-bool namesEqualIgnoringCase(std::string_view a, std::string_view b) {
-    size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (foldedUnit(a, i) != foldedUnit(b, j)) return false;
-    }
-    return i == a.size() && j == b.size();
-}
 
 bool matchesWildcard(std::string_view pattern, std::string_view name) {
     std::vector<uint32_t> p = foldedUnits(pattern);

@@ -39,11 +39,8 @@ inline bool writeFileAtomically(std::string_view gamePath, const std::vector<uin
 // Creates a folder (and its parents) when missing; true when it exists afterwards.
 bool makeDirectories(std::string_view gamePath);
 
-// Two Shift JIS names are equal the way the game's file system compares them: ASCII letters
-// and full-width Latin letters without regard to case, double-byte characters kept whole.
-bool namesEqualIgnoringCase(std::string_view a, std::string_view b);
 // name matches pattern, where "*" stands for any run of characters and "?" for one
-// character (a double-byte character counts as one), compared like namesEqualIgnoringCase.
+// character (a double-byte character counts as one), compared like equalsIgnoringCase (platform/sjis.h).
 bool matchesWildcard(std::string_view pattern, std::string_view name);
 
 // The same file operations on host paths (UTF-8, used as given), for the tools whose

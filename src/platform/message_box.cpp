@@ -39,4 +39,10 @@ MessageBoxHandler setMessageBoxHandler(MessageBoxHandler next) {
     return previous;
 }
 
+void silenceMessageBoxes() {
+    setMessageBoxHandler([](std::string_view, std::string_view, MessageBoxButtons buttons, MessageBoxIcon) {
+        return buttons == MessageBoxButtons::YesNo ? MessageBoxResult::Yes : MessageBoxResult::Ok;
+    });
+}
+
 } // namespace zre

@@ -21,6 +21,10 @@ using MessageBoxHandler = std::function<MessageBoxResult(std::string_view text, 
                                                          MessageBoxButtons, MessageBoxIcon)>;
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler);
 
+// Answers every message box at once (Ok, or Yes) without showing or printing it: for fuzzers
+// and tools that run engine code on arbitrary input.
+void silenceMessageBoxes();
+
 // The headless line for a message box, UTF-8: "messagebox [CAPTION] TEXT".
 std::string messageBoxLine(std::string_view text, std::string_view caption);
 

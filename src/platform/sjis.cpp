@@ -57,6 +57,27 @@ std::string convert(Converter& conv, std::string_view in, std::string_view repla
 
 } // namespace
 
+uint32_t foldedCharUnit(std::string_view s, size_t& i) {
+    if (isLeadByteAt(s, i)) {
+        auto lead = static_cast<uint8_t>(s[i]);
+        auto trail = static_cast<uint8_t>(s[i + 1]);
+        i += 2;
+        if (lead == 0x82 && trail >= 0x60 && trail <= 0x79) trail = static_cast<uint8_t>(trail + 0x21);
+        return 0x10000u | (uint32_t(lead) << 8) | trail;
+    }
+    auto c = static_cast<uint8_t>(s[i++]);
+    if (c >= 'A' && c <= 'Z') c = static_cast<uint8_t>(c + ('a' - 'A'));
+    return c;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (foldedCharUnit(a, i) != foldedCharUnit(b, j)) return false;
+    }
+    return i == a.size() && j == b.size();
+}
+
 std::string sjisToUtf8(std::string_view sjis) {
     bool ascii = true;
     for (char c : sjis) {

@@ -24,6 +24,15 @@ inline bool isLeadByteAt(std::string_view s, size_t i) {
     return isLeadByte(s.data() + i);
 }
 
+// One character of a Shift JIS text as a comparable code, stepping i past it: double-byte
+// characters whole, ASCII and full-width Latin capitals folded to their small letters.
+uint32_t foldedCharUnit(std::string_view s, size_t& i);
+
+// Equality ignoring letter case the way the platform compares names (script names,
+// variables, package members, file names): ASCII and full-width Latin letters fold, the
+// trail byte of a double-byte character is never taken for an ASCII letter.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
 // CP932 -> UTF-8. Bytes that do not convert become U+FFFD; never fails.
 std::string sjisToUtf8(std::string_view sjis);
 // UTF-8 -> CP932. Characters without a Shift JIS form become "?"; never fails.

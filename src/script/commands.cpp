@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/message_box.h"
+#include "platform/sjis.h"
 #include "script/engine.h"
 
 namespace zre {
@@ -35,16 +36,6 @@ constexpr Constant kConstants[] = {
 // "謎のパラメータ参照"
 constexpr char kNullConstant[] = "\x93\xE4\x82\xCC\x83p\x83\x89\x83\x81\x81[\x83^\x8EQ\x8F\xC6";
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-        if (x != y) return false;
-    }
-    return true;
-}
 
 } // namespace
 

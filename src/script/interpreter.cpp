@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/message_box.h"
+#include "platform/sjis.h"
 #include "script/engine.h"
 #include "script/evaluator.h"
 
@@ -29,16 +30,6 @@ constexpr char kNoFunction[] =
 constexpr std::string_view kKeywords[] = {"if",   "else",  "elseif", "sw",   "case",
                                           "while", "break", "goto",   "call", "return"};
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-        if (x != y) return false;
-    }
-    return true;
-}
 
 } // namespace
 

@@ -33,14 +33,6 @@ constexpr char kBackwardNotFound[] =
 // Blank in the reader's sense: below "!" as a signed byte, so every byte from 0x80 up too.
 bool isBlank(char c) { return static_cast<signed char>(c) < 0x21; }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 
 bool sameLetterIgnoringCase(char a, char b) {
     return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));

@@ -23,35 +23,6 @@ std::string_view cText(std::string_view s) {
     return nul == std::string_view::npos ? s : s.substr(0, nul);
 }
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
-// Full-width Latin capitals 0x8260-0x8279 fold onto the small letters 0x8281-0x829A, the
-// way the platform's case-insensitive comparison treats them.
-uint8_t foldFullWidthTrail(uint8_t lead, uint8_t trail) {
-    if (lead == 0x82 && trail >= 0x60 && trail <= 0x79) return uint8_t(trail + 0x21);
-    return trail;
-}
-
-// Equality ignoring letter case, double-byte aware: the trail byte of a Shift JIS
-// character is never folded as if it were an ASCII letter.
-bool namesEqual(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    size_t i = 0;
-    while (i < a.size()) {
-        if (isLeadByteAt(a, i)) {
-            if (a[i] != b[i] || !isLeadByteAt(b, i)) return false;
-            auto lead = uint8_t(a[i]);
-            if (foldFullWidthTrail(lead, uint8_t(a[i + 1])) != foldFullWidthTrail(lead, uint8_t(b[i + 1])))
-                return false;
-            i += 2;
-            continue;
-        }
-        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-        ++i;
-    }
-    return true;
-}
-
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -147,7 +118,7 @@ int VariableTable::find(const char* name) const {
 int VariableTable::find(std::string_view name) const {
     name = cText(name);
     for (size_t i = 0; i < entries_.size(); ++i)
-        if (namesEqual(entries_[i].name, name)) return int(i);
+        if (equalsIgnoringCase(entries_[i].name, name)) return int(i);
     return -1;
 }
 

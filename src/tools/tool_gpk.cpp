@@ -58,7 +58,7 @@ int pack(const Args& args) {
         }
         for (const auto& m : members) {
             // Lookups ignore case and take the first match, so a second one could never be read.
-            if (namesEqualIgnoringCase(m.first, name)) {
+            if (equalsIgnoringCase(m.first, name)) {
                 return fail(1, args[i] + ": a member named '" + sjisToUtf8(m.first) + "' is already packed");
             }
         }

@@ -8,29 +8,13 @@
 
 #include "graphics/bitmap.h"
 #include "platform/input_state.h"
+#include "support/fake_host.h"
 #include "support/test_support.h"
 
 namespace zre {
 namespace {
 
-class FakeHost : public ScreenHost {
-public:
-    uint32_t now() override { return time; }
-    bool controlHeld() override { return control; }
-    void invalidate(const Rect& area) override { invalidated.push_back(area); }
-    void pump() override { ++pumps; }
-    void paint(const Bitmap& front, int32_t x, int32_t y, int32_t w, int32_t h) override {
-        painted = &front;
-        paintArea = Rect{x, y, w, h};
-    }
-
-    uint32_t time = 5000;
-    bool control = false;
-    std::vector<Rect> invalidated;
-    int pumps = 0;
-    const Bitmap* painted = nullptr;
-    Rect paintArea;
-};
+using test::FakeHost;
 
 std::unique_ptr<Bitmap> solid(int32_t w, int32_t h, uint8_t value) {
     auto b = makeBitmap(w, h);

@@ -9,20 +9,12 @@
 
 #include "graphics/screen.h"
 #include "platform/input_state.h"
+#include "support/fake_host.h"
 
 namespace zre {
 namespace {
 
-class FakeHost : public ScreenHost {
-public:
-    uint32_t now() override { return time; }
-    bool controlHeld() override { return control; }
-    void invalidate(const Rect& area) override { invalidated.push_back(area); }
-
-    uint32_t time = 70000;
-    bool control = false;
-    std::vector<Rect> invalidated;
-};
+using test::FakeHost;
 
 // A full-screen picture whose bytes are never 0, so a copied pixel differs from black.
 std::unique_ptr<Layer> picture(uint8_t seed) {
@@ -54,7 +46,7 @@ struct Stage {
     Bitmap& front() { return *screen.front()->image; }
     Bitmap& composite() { return *screen.composite()->image; }
 
-    FakeHost host;
+    FakeHost host{70000};
     InputState input;
     Screen screen;
 };

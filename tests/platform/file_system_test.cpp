@@ -1,4 +1,5 @@
 #include "platform/file_system.h"
+#include "platform/sjis.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -39,7 +40,7 @@ TEST(FileSystem, NameComparisonFoldsAsciiAndFullWidthLettersOnly) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.a + " / " + c.b);
-        EXPECT_EQ(namesEqualIgnoringCase(c.a, c.b), c.equal);
+        EXPECT_EQ(equalsIgnoringCase(c.a, c.b), c.equal);
     }
 }
 

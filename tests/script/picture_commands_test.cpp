@@ -6,19 +6,15 @@
 #include "graphics/pixel_ops.h"
 #include "platform/input_state.h"
 #include "script/engine_fixture.h"
+#include "support/fake_host.h"
 #include "ui/system_screen.h"
 
 namespace zre::test {
 namespace {
 
 // A window that is not there: the clock moves 1 ms each time somebody pumps.
-class ClockHost : public ScreenHost {
-public:
-    uint32_t now() override { return clock; }
-    bool controlHeld() override { return control; }
-    void pump() override { ++clock; }
-    uint32_t clock = 1000;
-    bool control = false;
+struct ClockHost : FakeHost {
+    ClockHost() : FakeHost(1000) { pumpMs = 1; }
 };
 
 class PictureCommands : public ::testing::Test {
@@ -115,7 +111,7 @@ TEST_F(PictureCommands, MoveBlocksAndRecordsTheEndPosition) {
     run("Move(3, 500, 40, 0, 1)");
     EXPECT_TRUE(screen().isBusy());
     EXPECT_EQ(record("$save_layer04"), "Draw(4,a.bmp,50,20,0,0,0,LAYER_NORMAL)");
-    host.clock += 600;
+    host.time += 600;
     screen().updateTasks();
     screen().updateTasks();
     EXPECT_FALSE(screen().isBusy());
@@ -130,7 +126,7 @@ TEST_F(PictureCommands, WaitAndAnime) {
     run("Wait(100, 0)");
     EXPECT_TRUE(screen().isBusy());
     screen().updateTasks();  // the wait counts from its first frame
-    host.clock += 150;
+    host.time += 150;
     screen().updateTasks();
     screen().updateTasks();
     EXPECT_FALSE(screen().isBusy());
@@ -144,15 +140,15 @@ TEST_F(PictureCommands, FlashFillsTheFrontWithWhiteAndFadesBack) {
 }
 
 TEST_F(PictureCommands, ShakeMovesTheFrontThroughItsPositionsUnlessControlIsHeld) {
-    uint32_t start = host.clock;
+    uint32_t start = host.time;
     run("Shake(2)");
-    EXPECT_GE(host.clock - start, 2u * 5 * 48);
+    EXPECT_GE(host.time - start, 2u * 5 * 48);
     EXPECT_EQ(screen().front()->destRect, (Rect{0, 0, 800, 600}));
 
     host.control = true;
-    start = host.clock;
+    start = host.time;
     run("Shake(2)");
-    EXPECT_EQ(host.clock, start);
+    EXPECT_EQ(host.time, start);
 }
 
 // The title screen's buttons: hover shows the hovered layer, new game queues the game start.

@@ -17,6 +17,7 @@
 #include "platform/sjis.h"
 #include "script/engine.h"
 #include "script/engine_fixture.h"
+#include "support/fake_host.h"
 #include "ui/choice.h"
 #include "ui/message_tasks.h"
 #include "ui/message_text.h"
@@ -29,13 +30,7 @@ using test::MessageBoxRecorder;
 using test::TestEngine;
 using test::textOr;
 
-class ClockHost : public ScreenHost {
-public:
-    uint32_t now() override { return time; }
-    bool controlHeld() override { return control; }
-    uint32_t time = 5000;
-    bool control = false;
-};
+using ClockHost = test::FakeHost;
 
 // Left half the window picture (grey 90), right half its mask (white).
 void saveWindowPicture(const std::string& name) {

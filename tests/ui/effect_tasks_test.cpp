@@ -8,28 +8,13 @@
 
 #include "graphics/screen.h"
 #include "platform/input_state.h"
+#include "support/fake_host.h"
 #include "sound/sound_volume_control.h"
 
 namespace zre {
 namespace {
 
-class FakeHost : public ScreenHost {
-public:
-    uint32_t now() override { return time; }
-    bool controlHeld() override { return control; }
-    int32_t randomBelow(int32_t n) override {
-        asked.push_back(n);
-        if (draws.empty()) return 0;
-        const int32_t v = draws.front();
-        draws.pop_front();
-        return v;
-    }
-
-    uint32_t time = 20000;
-    bool control = false;
-    std::deque<int32_t> draws;
-    std::vector<int32_t> asked;
-};
+using test::FakeHost;
 
 struct EffectFixture : ::testing::Test {
     EffectFixture() : screen(host) {
@@ -57,7 +42,7 @@ struct EffectFixture : ::testing::Test {
     }
     void click() { input.clickX = input.clickY = 50; }
 
-    FakeHost host;
+    FakeHost host{20000};
     InputState input;
     Screen screen;
     uint32_t start = 0;
