@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "data/glpk.h"
+#include "graphics/bitmap.h"
+#include "graphics/pixel_ops.h"
 #include "script/evaluator.h"
 #include "support/test_support.h"
 
@@ -157,4 +159,41 @@ TEST(HeadlessRun, BadOptionsAreRefused) {
     TempDir dir;
     EXPECT_EQ(runGame(dir.path(), "--frame-ms zero").exitCode, 2);
     EXPECT_EQ(runGame(dir.path(), "--no-such-option").exitCode, 2);
+}
+
+namespace {
+
+void writePicture(const std::string& path, int w, int h, uint32_t colour) {
+    auto b = zre::makeBitmap(w, h);
+    zre::fillBitmap(*b, colour);
+    ASSERT_EQ(b->save(path), 1);
+}
+
+} // namespace
+
+// Enter is a click; while text waits, the wheel (away from the player) and Page Up open the
+// backlog, which takes the next click instead of the text; the right button brings the
+// game back. Seen through the text: "a" is dismissed first, and the Enter at 2500 ms
+// dismisses "b" only when the game screen is current.
+TEST(HeadlessRun, KeysAndWheelFollowTheKeyTable) {
+    struct Case {
+        const char* between;  // input at 2000 ms and after, before the Enter at 2500 ms
+        const char* step;
+    };
+    for (Case c : {Case{"", "$step=2\n"}, Case{"2000 wheel +1\n", "$step=1\n"},
+                   Case{"2000 wheel -1\n", "$step=2\n"}, Case{"2000 key PAGEUP\n", "$step=1\n"},
+                   Case{"2000 key UP\n", "$step=1\n"}, Case{"2000 key PAGEDOWN\n", "$step=2\n"},
+                   Case{"2000 wheel +1\n2200 wheel -1\n2300 rclick 400 300\n", "$step=2\n"}}) {
+        SCOPED_TRACE(c.between);
+        TempDir dir;
+        std::string game = copyGame(dir, "keys");
+        writePicture(game + "/bg.bmp", 800, 600, 0x0000C0);
+        writePicture(game + "/win.bmp", 1520, 120, 0x404040);  // window picture and its mask
+        zre::test::writeFile(game + "/input.txt",
+                             std::string(kNewGame) + "1500 key ENTER\n" + c.between + "2500 key ENTER\n");
+        GameRun r = runGame(game, "--max-ms 3000 --input input.txt");
+        ASSERT_EQ(r.exitCode, 0) << r.errors;
+        EXPECT_EQ(r.errors, "");
+        EXPECT_TRUE(has(r.dump, c.step)) << r.dump;
+    }
 }
