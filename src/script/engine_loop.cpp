@@ -13,8 +13,6 @@ namespace zre {
 
 namespace {
 
-constexpr int32_t kMessageWindowLayer = 1001;
-
 void resetPointer(InputState* input) {
     if (!input) return;
     input->clickX = input->clickY = -1;
@@ -182,7 +180,7 @@ void Engine::onKeyUp(int key) {
 }
 
 void Engine::setMessageWindowVisible(int party, int visible) {
-    if (!screen || screen->findLayer(kMessageWindowLayer) < 0) return;
+    if (!screen || screen->findLayer(kMessageWindowLayerId) < 0) return;
     if (party < 0 || party > 1 || hiddenBy[1 - party] != 0) return;
     if (screen->setMessageWindowVisible(visible)) hiddenBy[party] = visible ? 0 : 1;
 }
