@@ -1,7 +1,6 @@
 #include "script/engine.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <utility>
 
@@ -14,16 +13,6 @@
 namespace zre {
 
 namespace {
-
-constexpr char kSystemDataTag[] = "ARGS    ";
-constexpr size_t kSystemDataTagSize = 8;
-
-bool equalsIgnoringCase(const uint8_t* a, const char* b, size_t n) {
-    for (size_t i = 0; i < n; ++i) {
-        if (std::tolower(a[i]) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-    }
-    return true;
-}
 
 // Creates the folder part of a data file path ("./dat") when it is missing.
 void makeFolderOf(std::string_view path) {
@@ -65,7 +54,7 @@ void Engine::beginPass() {
     executeNow("Clear(./syspict/black.gfb, SHOW_NORMAL, 0)");
     // The start function has no caller to return to: its closing "}" only closes its scope.
     block().removeByName("call");
-    if (messageTextHook) messageTextHook(" ");
+    setMessageText(" ");
     executeNow("ShowText(1, 0)");
     backlog.clear();
 }
@@ -74,8 +63,8 @@ int Engine::saveSystemData(std::string_view path) {
     ByteWriter table;
     systemVars.write(table);
     std::vector<uint8_t> file;
-    file.reserve(kSystemDataTagSize + table.size());
-    file.insert(file.end(), kSystemDataTag, kSystemDataTag + kSystemDataTagSize);
+    file.reserve(kSystemDataTag.size() + table.size());
+    file.insert(file.end(), kSystemDataTag.begin(), kSystemDataTag.end());
     file.insert(file.end(), table.buffer().begin(), table.buffer().end());
     makeFolderOf(path);
     return writeFileAtomically(path, file) ? 1 : 0;
@@ -83,9 +72,8 @@ int Engine::saveSystemData(std::string_view path) {
 
 int Engine::loadSystemData(std::string_view path) {
     std::optional<std::vector<uint8_t>> bytes = readWholeFile(path);
-    if (!bytes || bytes->size() < kSystemDataTagSize) return 0;
-    if (!equalsIgnoringCase(bytes->data(), kSystemDataTag, kSystemDataTagSize)) return 0;
-    ByteReader in(bytes->data() + kSystemDataTagSize, bytes->size() - kSystemDataTagSize);
+    if (!bytes || !hasSystemDataTag(bytes->data(), bytes->size())) return 0;
+    ByteReader in(bytes->data() + kSystemDataTag.size(), bytes->size() - kSystemDataTag.size());
     systemVars.read(in);
     return 1;
 }

@@ -209,15 +209,12 @@ public:
     // Display mode from $sys_crt at a start with saved system data (full, keep). Set by the
     // shell; nothing happens while it is empty.
     std::function<void(int32_t full, int32_t keep)> displayModeHook;
-    // Replaces the message text of the current screen (a single space at every pass).
-    std::function<void(std::string_view text)> messageTextHook = [this](std::string_view t) { setMessageText(t); };
 
     // Seams of the main loop, filled by the shell and the subsystems that land later; each
     // does nothing while empty.
     std::function<void(bool idle)> framePump;                  // the message pump of a frame
     std::function<void(std::string_view savePath)> restoreHook; // load a slot and resume
     std::function<void()> passEndHook;                         // after a game pass ends
-    std::function<void()> messageSettingsHook = [this] { applyMessageSettings(); };  // window from $Print_*
     std::function<void()> volumeSettingsHook;                  // class volumes from $sys_*vol
     // The voice steps of the Print statement, filled by the sound channels: stop voice
     // channels 1 and 2; play the voice argument as written in the statement (cleaning the

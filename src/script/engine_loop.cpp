@@ -186,7 +186,7 @@ void Engine::setMessageWindowVisible(int party, int visible) {
 }
 
 void Engine::applySettings() {
-    if (messageSettingsHook) messageSettingsHook();
+    applyMessageSettings();
     if (volumeSettingsHook) volumeSettingsHook();
     if (systemVars.getNumber("$sys_hide") == 1) {
         setMessageWindowVisible(0, 0);

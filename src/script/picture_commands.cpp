@@ -111,17 +111,11 @@ void Engine::pictureCommand(CommandId id) {
             int32_t kind = constantValue(kindText);
             s.addLayer(id, orEmpty(file), x, y, w, h, drawExtra(extraText, kind), kind);
             s.setLayerVisible(id, visible);
-            char record[1024];
-            std::snprintf(record, sizeof record, "Draw(%d,%s,%d,%d,%d,%d,%s,%s)", id, orEmpty(file), x, y, w, h,
-                          extraText ? extraText : "0", orEmpty(kindText));
-            std::string full = record;
-            if (full.size() >= sizeof record - 1) {
-                // Long names: build the record without the fixed buffer.
-                full = "Draw(" + std::to_string(id) + "," + orEmpty(file) + "," + std::to_string(x) + "," +
-                       std::to_string(y) + "," + std::to_string(w) + "," + std::to_string(h) + "," +
-                       (extraText ? extraText : "0") + "," + orEmpty(kindText) + ")";
-            }
-            setRecord("$save_layer", id, full.c_str());
+            // The record is the Draw statement that rebuilds this layer.
+            std::string record = "Draw(" + std::to_string(id) + "," + orEmpty(file) + "," + std::to_string(x) + "," +
+                                 std::to_string(y) + "," + std::to_string(w) + "," + std::to_string(h) + "," +
+                                 (extraText ? extraText : "0") + "," + orEmpty(kindText) + ")";
+            setRecord("$save_layer", id, record.c_str());
         }
         s.show(constantValue(showText), argNumber(after + 1));
         break;

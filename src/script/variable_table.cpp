@@ -313,4 +313,10 @@ size_t VariableTable::read(ByteReader& in) {
     return in.position() - start;
 }
 
+bool hasSystemDataTag(const uint8_t* data, size_t size) {
+    return size >= kSystemDataTag.size() &&
+           equalsIgnoringCase(std::string_view(reinterpret_cast<const char*>(data), kSystemDataTag.size()),
+                              kSystemDataTag);
+}
+
 } // namespace zre

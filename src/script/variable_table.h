@@ -64,6 +64,11 @@ private:
     std::vector<VariableEntry> entries_;
 };
 
+// "./dat/system.dat" is the 8-byte tag "ARGS    " followed by the system variables' table.
+constexpr std::string_view kSystemDataTag = "ARGS    ";
+// The file starts with the tag, compared ignoring case as the loader compares it.
+bool hasSystemDataTag(const uint8_t* data, size_t size);
+
 // Type of a value text: 0 when it holds only the digits 0-9 (an empty text included).
 int32_t valueType(std::string_view value);
 // C atoi semantics (leading blanks, sign, digits); out-of-range numbers saturate to

@@ -8,6 +8,7 @@
 
 #include "data/byte_io.h"
 #include "platform/sjis.h"
+#include "script/variable_dump.h"
 #include "script/variable_table.h"
 #include "tools/tool_commands.h"
 
@@ -24,23 +25,10 @@ bool readHostFile(const std::string& path, std::vector<uint8_t>& bytes) {
     return !in.bad();
 }
 
-bool equalsIgnoringCase(const uint8_t* p, const char* tag, size_t n) {
-    for (size_t i = 0; i < n; ++i) {
-        auto a = char(p[i]);
-        char b = tag[i];
-        if (a >= 'a' && a <= 'z') a = char(a - 'a' + 'A');
-        if (b >= 'a' && b <= 'z') b = char(b - 'a' + 'A');
-        if (a != b) return false;
-    }
-    return true;
-}
-
 void printTable(const VariableTable& table) {
-    for (const VariableEntry& entry : table.entries()) {
-        std::string line = sjisToUtf8(entry.name);
-        if (entry.value) line += "=" + sjisToUtf8(*entry.value);
-        std::printf("%s\n", line.c_str());
-    }
+    std::string lines;
+    appendTableLines(lines, table);
+    std::fputs(lines.c_str(), stdout);
 }
 
 // Reads and prints one table at the reader's position; false (with the error printed)
@@ -108,7 +96,7 @@ int dumpFile(const std::string& path) {
     if (!readHostFile(path, bytes)) return fail(1, "cannot read " + path);
     ByteReader in(bytes.data(), bytes.size());
 
-    if (bytes.size() >= 8 && equalsIgnoringCase(bytes.data(), "ARGS    ", 8)) {
+    if (hasSystemDataTag(bytes.data(), bytes.size())) {
         in.skip(8);
         std::printf("[system]\n");
         return dumpTable(in, "system data") && noTrailingBytes(in, "system data") ? 0 : 1;

@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "script/engine.h"
 #include "script/engine_fixture.h"
+#include "ui/message_text.h"
 
 namespace zre {
 namespace {
@@ -263,9 +264,9 @@ TEST(GamePass, ThePreambleEntersTheStartFunction) {
     writeGame(folder);
     MessageBoxRecorder boxes;
     TestEngine e;
-    e.setScreen(std::make_unique<Screen>());
-    std::vector<std::string> texts;
-    e.messageTextHook = [&](std::string_view t) { texts.emplace_back(t); };
+    auto screen = std::make_unique<Screen>();
+    attachMessageText(*screen);
+    e.setScreen(std::move(screen));
     e.startUp();
     e.backlog.push_back("old message");
     e.mode = 2;
@@ -277,7 +278,7 @@ TEST(GamePass, ThePreambleEntersTheStartFunction) {
     EXPECT_EQ(e.depth, 1);
     EXPECT_EQ(e.scopes[1].find("call"), -1);   // no return address
     EXPECT_EQ(textOr(e.scopes[1].getText("scope")), "1");
-    EXPECT_EQ(texts, std::vector<std::string>{" "});
+    EXPECT_EQ(messageTextOf(*e.screen)->text, " ");
     EXPECT_TRUE(e.backlog.empty());
 
     // The body runs; its closing "}" only closes its scope, and the pass ends with the text.

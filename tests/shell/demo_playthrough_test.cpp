@@ -11,11 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string slurp(const std::string& path) {
-    auto bytes = zre::test::readFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 // Starts a new game from the title, then clicks every 700 ms at one of the two choice
 // buttons (a click anywhere also moves the text on).
 std::string playDemo(const zre::test::TempDir& dir, int choiceY) {
@@ -27,9 +22,9 @@ std::string playDemo(const zre::test::TempDir& dir, int choiceY) {
     std::string command = "cd '" + game + "' && '" ZRE_BINARY_DIR
                           "/src/zre' --headless --max-ms 150000 --input input.txt --dump-vars dump.txt "
                           "--screenshot 150000:end.png . 2> errors.txt";
-    EXPECT_EQ(zre::test::runCommand(command), 0) << slurp(game + "/errors.txt");
-    EXPECT_EQ(slurp(game + "/errors.txt"), "");
-    return slurp(game + "/dump.txt");
+    EXPECT_EQ(zre::test::runCommand(command), 0) << zre::test::readText(game + "/errors.txt");
+    EXPECT_EQ(zre::test::readText(game + "/errors.txt"), "");
+    return zre::test::readText(game + "/dump.txt");
 }
 
 bool has(const std::string& text, const std::string& line) { return text.find(line) != std::string::npos; }

@@ -22,11 +22,6 @@ struct GameRun {
     std::string dump;    // --dump-vars
 };
 
-std::string slurp(const std::string& path) {
-    auto bytes = zre::test::readFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 // Copies tests/games/NAME into a fresh folder, so every run starts from the data as shipped.
 std::string copyGame(const TempDir& dir, const std::string& name) {
     std::string target = dir.file("game");
@@ -39,8 +34,8 @@ GameRun runGame(const std::string& game, const std::string& options) {
     std::string command = "cd '" + game + "' && '" ZRE_BINARY_DIR "/src/zre' --headless --dump-vars dump.txt " +
                           options + " . 2> errors.txt";
     r.exitCode = zre::test::runCommand(command);
-    r.errors = slurp(game + "/errors.txt");
-    r.dump = slurp(game + "/dump.txt");
+    r.errors = zre::test::readText(game + "/errors.txt");
+    r.dump = zre::test::readText(game + "/dump.txt");
     fs::remove(game + "/dump.txt");
     return r;
 }

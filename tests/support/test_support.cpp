@@ -39,6 +39,11 @@ std::vector<uint8_t> readFile(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::string readText(const std::string& path) {
+    std::vector<uint8_t> bytes = readFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 MessageBoxRecorder::MessageBoxRecorder(std::vector<bool> yesAnswers) : answers_(std::move(yesAnswers)) {
     setMessageBoxHandler([this](std::string_view text, std::string_view caption, MessageBoxButtons buttons,
                                 MessageBoxIcon) {

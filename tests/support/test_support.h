@@ -23,6 +23,8 @@ private:
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 void writeFile(const std::string& path, const std::string& text);
 std::vector<uint8_t> readFile(const std::string& path);
+// The file's bytes as a string; empty when it cannot be read.
+std::string readText(const std::string& path);
 
 // Records every message box shown while it lives (answering Ok/Yes, or from the answers
 // given) instead of writing to stderr.
