@@ -37,22 +37,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::fwrite(data, 1, size, f);
         std::fclose(f);
     }
-    zre::Engine engine;
-    engine.endProgram = [] { throw Ended{}; };
+    // The outermost "}" ends the program: here it ends the run.
+    struct EndingHost : zre::NullEngineHost {
+        void endProgram() override { throw Ended{}; }
+    } host;
+    zre::NullServices null;
+    zre::Engine engine(zre::EngineServices{host, null.sound, null.saves, null.movies});
     try {
-        engine.loadScript("fuzz.txt");
-        engine.resetPosition();
-        engine.registerLabels("fuzz.txt");
-        engine.registerFunctions("fuzz.txt");
+        engine.indexScript("fuzz.txt");
         for (int steps = 0; steps < 300; ++steps) {
             if (engine.hasQueued()) {
                 engine.runQueued();
                 continue;
             }
-            if (!engine.readStatement()) break;
-            engine.parseStatement(engine.statement);
-            engine.dispatch();
-            engine.freeArgs();
+            if (!engine.step()) break;
         }
     } catch (const Ended&) {
     }

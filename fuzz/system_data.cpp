@@ -39,9 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     withTag.append(reinterpret_cast<const char*>(data), size);
     put("dat/system.dat", reinterpret_cast<const uint8_t*>(withTag.data()), withTag.size());
     put("dat/game.dat", data, size);
-    zre::Engine engine;
-    engine.loadSystemData("./dat/system.dat");
-    engine.collectGameVariables("./dat/game.dat");
-    engine.saveSystemData("./dat/system.dat");
+    zre::NullServices null;
+    zre::Engine engine(null.services());
+    engine.loadSystemData(zre::kSystemDataPath);
+    engine.collectGameVariables(zre::kGameDataPath);
+    engine.saveSystemData(zre::kSystemDataPath);
     return 0;
 }

@@ -260,7 +260,7 @@ void Screen::finishTasksOn(const Layer* layer) {
 }
 
 int Screen::isBusy() const {
-    if (requestedMode != 0) return 0;
+    if (requestedMode != EngineMode::None) return 0;
     for (const auto& task : tasks) {
         if (task->blocking != 0) return 1;
     }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "graphics/bitmap.h"
+#include "graphics/engine_mode.h"
 #include "graphics/layer.h"
 #include "graphics/rect.h"
 #include "graphics/task.h"
@@ -147,7 +148,7 @@ public:
     Rect composeDirty;
     Rect presentDirty;
     int32_t firstComposed = 1;
-    uint32_t requestedMode = 0;                   // mode switch asked of the engine; 0 none
+    EngineMode requestedMode = EngineMode::None;  // mode switch asked of the engine
 
 private:
     ScreenHost* host_;

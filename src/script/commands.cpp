@@ -65,13 +65,13 @@ void Engine::executeCommand(int index) {
         if (const char* name = argText(2)) setSystem(name, argText(3));
         break;
     case CommandId::SetPage:
-        requestMode(argNumber(2), argNumber(3));
+        requestMode(toEngineMode(argNumber(2)), argNumber(3));
         break;
     case CommandId::SetPageConst:
-        resetMode(argNumber(2));
+        resetMode(toEngineMode(argNumber(2)));
         break;
     case CommandId::SetPageHook:
-        pageHookFlag = argNumber(2);
+        rightButtonBlocked = argNumber(2);
         break;
 
     case CommandId::Blank:

@@ -7,7 +7,6 @@
 #include "data/byte_io.h"
 #include "data/file_access.h"
 #include "platform/file_system.h"
-#include "platform/process.h"
 #include "ui/system_screen.h"
 
 namespace zre {
@@ -23,32 +22,28 @@ void makeFolderOf(std::string_view path) {
 
 } // namespace
 
-Engine::Engine() {
-    endProgram = [this] {
-        saveSystemData("./dat/system.dat");
-        exitProcess(0);
-    };
-}
+Engine::Engine(EngineServices services)
+    : host(services.host), sound(services.sound), saves(services.saves), movies(services.movies) {}
 
 Engine::~Engine() = default;
 
 void Engine::startUp() {
-    if (fileExists("./dat/system.dat")) {
-        loadSystemData("./dat/system.dat");
-        if (displayModeHook) displayModeHook(systemVars.getNumber("$sys_crt"), 0);
+    if (fileExists(kSystemDataPath)) {
+        loadSystemData(kSystemDataPath);
+        host.setDisplayMode(systemVars.getNumber("$sys_crt"), 0);
         setSystem("$sys_auto", "0");
     } else {
         // First run: the system script defines the system variables and the script folder
         // is indexed; system.dat is written at shutdown.
-        buildIndex("./system.zre");
+        buildIndex(kSystemScriptPath);
     }
-    collectGameVariables("./dat/game.dat");
+    collectGameVariables(kGameDataPath);
     executeNow("RegisterText()");
 }
 
 void Engine::beginPass() {
-    mode = 1;
-    if (screen) screen->requestedMode = 1;
+    mode = EngineMode::Title;
+    if (screen) screen->requestedMode = EngineMode::Title;
     resetPosition();
     callFunction(systemVars.getText("$sys_startfunction"));
     executeNow("Clear(./syspict/black.gfb, SHOW_NORMAL, 0)");
@@ -78,30 +73,22 @@ int Engine::loadSystemData(std::string_view path) {
     return 1;
 }
 
-// The stack keeps four entries. A request pushed on a full stack overwrites the deepest
-// entry, so the way back still leads through the three modes before it.
-void Engine::requestMode(int32_t m, int32_t push) {
-    int slot = std::clamp(modeDepth, 0, kModeStackSize - 1);
-    modeStack[slot] = mode;
-    if (screen) screen->requestedMode = static_cast<uint32_t>(m);
-    if (push && modeDepth < kModeStackSize) ++modeDepth;
+void Engine::requestMode(EngineMode m, int32_t push) {
+    modeStack.remember(mode, push != 0);
+    if (screen) screen->requestedMode = m;
 }
 
 void Engine::returnToPreviousMode() {
-    if (modeDepth <= 0) return;
-    modeDepth = std::min(modeDepth, kModeStackSize) - 1;
-    if (screen) screen->requestedMode = static_cast<uint32_t>(modeStack[modeDepth]);
+    if (modeStack.depth() <= 0) return;
+    EngineMode back = modeStack.pop();
+    if (screen) screen->requestedMode = back;
 }
 
-int32_t Engine::previousMode() const {
-    if (modeDepth <= 0) return 0;
-    return modeStack[std::min(modeDepth, kModeStackSize) - 1];
-}
+EngineMode Engine::previousMode() const { return modeStack.previous(); }
 
-void Engine::resetMode(int32_t m) {
-    modeDepth = 0;
-    modeStack[0] = 0;
-    if (screen) screen->requestedMode = static_cast<uint32_t>(m);
+void Engine::resetMode(EngineMode m) {
+    modeStack.reset();
+    if (screen) screen->requestedMode = m;
 }
 
 int Engine::scopeIndex() const { return std::clamp(depth, 0, kScopeCount - 1); }

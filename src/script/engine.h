@@ -9,14 +9,15 @@
 #include <array>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "graphics/engine_mode.h"
 #include "graphics/screen.h"
+#include "script/engine_services.h"
 #include "script/variable_table.h"
 #include "ui/message_tasks.h"
 
@@ -24,12 +25,21 @@ namespace zre {
 
 class ScreenActions;
 class Engine;
+struct Message;
 
 // The engine's side of the message and choice tasks (text_commands.cpp).
 std::unique_ptr<TextActions> makeTextActions(Engine& engine);
 
-// Written by SetPageHook, read by the shell: while nonzero the right mouse button does nothing.
-inline int32_t pageHookFlag = 0;
+// The files the engine keeps beside the game.
+constexpr char kSystemDataPath[] = "./dat/system.dat";
+constexpr char kGameDataPath[] = "./dat/game.dat";
+constexpr char kSystemScriptPath[] = "./system.zre";
+
+// Bits of Engine::inputFlags, set by the message and choice tasks.
+struct InputFlag {
+    static constexpr int32_t MenuKeys = 1;    // text waits for a click: the menu keys work
+    static constexpr int32_t ChoiceOpen = 2;  // a choice is open
+};
 
 // Class bits of the statement just read (statementFlags). A keyword or command keeps its
 // table index in the low 16 bits.
@@ -55,7 +65,6 @@ enum class CommandId : int {
 };
 
 constexpr int kScopeCount = 64;
-constexpr int kModeStackSize = 4;
 constexpr size_t kBacklogLimit = 301;
 
 // Index in the keyword (or command) table of a name compared ignoring case, or -1.
@@ -67,7 +76,7 @@ int32_t constantValue(const char* text);
 
 class Engine {
 public:
-    Engine();
+    explicit Engine(EngineServices services);
     ~Engine();
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
@@ -76,10 +85,19 @@ public:
 
     // The main loop and the shell's entries (engine_loop.cpp).
     void run();
+    // One frame: tasks, composition, presentation and the message pump, then, once nothing
+    // blocks, the mode switch the screen asks for. True while frames must go on; false when
+    // the main loop goes back to its statements.
+    bool runFrame();
+    // Window input: keys, mouse and wheel as the window procedure receives them.
+    void handleInput(const Message& message);
     void onKeyUp(int key);
+    void onLeftButtonUp(int32_t x, int32_t y);
+    void onRightButtonUp();
     void setMessageWindowVisible(int party, int visible);
     void applySettings();
-    std::unique_ptr<Screen> buildSystemScreen(int32_t requested);
+    // Parks the current screen and shows the system screen of mode.
+    void enterSystemScreen(EngineMode mode);
     void parkScreen();
 
     // Once per process before the first pass: system data or the first-run build, the game
@@ -93,10 +111,10 @@ public:
     int loadSystemData(std::string_view path);
 
     // Mode requests of the screens, keys and scripts.
-    void requestMode(int32_t m, int32_t push);
+    void requestMode(EngineMode m, int32_t push);
     void returnToPreviousMode();
-    int32_t previousMode() const;
-    void resetMode(int32_t m);
+    EngineMode previousMode() const;
+    void resetMode(EngineMode m);
 
     // Variables through the visible scopes: depth down to the "scope" entry of scopes[depth],
     // then scope 0.
@@ -115,6 +133,10 @@ public:
     size_t textLength() const { return scriptText.empty() ? 0 : scriptText.size() - 1; }
     const char* text() const { return scriptText.empty() ? "" : scriptText.data(); }
     void resetPosition();
+    // One statement of the script text: read, parse, execute and free it. With
+    // topLevelOnly the statement is executed only outside every block (the scan of the
+    // game variables). False at the end of the text.
+    bool step(bool topLevelOnly = false);
     // 1 when a statement was read into statement, 0 at the end of the text.
     int readStatement();
     void parseStatement(std::string_view text);
@@ -129,6 +151,8 @@ public:
     int32_t findBackward(std::string_view pattern);
     void registerLabels(std::string_view fileName);
     void registerFunctions(std::string_view fileName);
+    // Loads the script, positioned at its start, with its labels and functions indexed.
+    void indexScript(std::string_view fileName);
     void buildIndex(std::string_view systemScript);
     void collectGameVariables(std::string_view dataFile);
 
@@ -190,39 +214,25 @@ public:
     VariableTable systemVars;
     std::array<VariableTable, kScopeCount> scopes;
 
-    // What the system screens may ask of the engine (made by the main loop when first
-    // needed). Declared before the screens, whose controllers refer to it, so it outlives them.
+    // The services, wired by whoever builds the engine.
+    EngineHost& host;
+    SoundChannels& sound;
+    SaveSlots& saves;
+    MoviePlayback& movies;
+
+    // What the system screens may ask of the engine. Declared before the screens, whose
+    // controllers refer to it, so it outlives them.
     std::unique_ptr<ScreenActions> screenActions;
     // What the message and choice tasks may do to the engine; outlives the screens too.
     std::unique_ptr<TextActions> textActions = makeTextActions(*this);
     std::unique_ptr<Screen> screen;
     std::unique_ptr<Screen> parkedScreen;
-    int32_t mode = 0;
-    std::array<int32_t, kModeStackSize> modeStack{};
-    int32_t modeDepth = 0;
-    int32_t inputFlags = 0;
+    EngineMode mode = EngineMode::None;
+    ModeStack modeStack;
+    int32_t inputFlags = 0;             // InputFlag bits
     std::array<int32_t, 2> hiddenBy{};
-
-    // Called when a script closes its outermost block. The shell points it at its destroy
-    // path; the default saves the system data and ends the process.
-    std::function<void()> endProgram;
-    // Display mode from $sys_crt at a start with saved system data (full, keep). Set by the
-    // shell; nothing happens while it is empty.
-    std::function<void(int32_t full, int32_t keep)> displayModeHook;
-
-    // Seams of the main loop, filled by the shell and the subsystems that land later; each
-    // does nothing while empty.
-    std::function<void(bool idle)> framePump;                  // the message pump of a frame
-    std::function<void(std::string_view savePath)> restoreHook; // load a slot and resume
-    std::function<void()> passEndHook;                         // after a game pass ends
-    std::function<void()> volumeSettingsHook;                  // class volumes from $sys_*vol
-    // The voice steps of the Print statement, filled by the sound channels: stop voice
-    // channels 1 and 2; play the voice argument as written in the statement (cleaning the
-    // name, choosing the channel by its speaker code, playing nothing while Control is held)
-    // and return the sound's length in ms, or -1 when nothing plays. Print adds 500 ms to a
-    // length for the automatic time; with -1 the time stays the one of the text's length.
-    std::function<void()> printStopVoicesHook;
-    std::function<int32_t(std::string_view voice)> printVoiceHook;
+    // Set by SetPageHook: while nonzero the right mouse button does nothing.
+    int32_t rightButtonBlocked = 0;
 
 private:
     int scopeIndex() const;             // depth, kept inside the scope tables

@@ -1,5 +1,5 @@
 // The engine's main loop: one statement, then frames until nothing blocks, then the mode
-// switch the screen asks for.
+// switch the screen asks for; and the window input the engine answers.
 #include <memory>
 
 #include "platform/clock.h"
@@ -19,46 +19,27 @@ void resetPointer(InputState* input) {
     input->mouseX = input->mouseY = -1;
 }
 
-Message clickAt(int32_t x, int32_t y) {
-    Message m;
-    m.kind = MessageKind::LButtonUp;
-    m.x = x;
-    m.y = y;
-    return m;
-}
+// The backlog's arrows, which the page keys and the wheel press there.
+constexpr int32_t kBacklogArrowX = 751;
+constexpr int32_t kBacklogUpY = 251;
+constexpr int32_t kBacklogDownY = 321;
 
 // What the controllers of the system screens may do to the engine.
 class EngineScreenActions : public ScreenActions {
 public:
     explicit EngineScreenActions(Engine& engine) : engine_(engine) {}
     void queueStatement(std::string_view text) override { engine_.queueStatement(text); }
-    void setPageHook(int32_t value) override { pageHookFlag = value; }
-    void postClose() override { postMessage(makeMessage(MessageKind::Close)); }
-    void requestMode(int32_t m, int32_t push) override { engine_.requestMode(m, push); }
+    void setPageHook(int32_t value) override { engine_.rightButtonBlocked = value; }
+    void postClose() override { engine_.host.postClose(); }
+    void requestMode(EngineMode m, int32_t push) override { engine_.requestMode(m, push); }
     void returnToPreviousMode() override { engine_.returnToPreviousMode(); }
-    int32_t previousMode() const override { return engine_.previousMode(); }
+    EngineMode previousMode() const override { return engine_.previousMode(); }
 
 private:
     Engine& engine_;
 };
 
 } // namespace
-
-std::unique_ptr<Screen> Engine::buildSystemScreen(int32_t requested) {
-    // Every system screen shares the game screen's window host and input record (the game
-    // screen is parked by now).
-    Screen* game = parkedScreen ? parkedScreen.get() : screen.get();
-    ScreenHost* host = game ? &game->host() : nullptr;
-    InputState* input = game ? game->input : nullptr;
-    if (!screenActions) screenActions = std::make_unique<EngineScreenActions>(*this);
-    if (requested == 1 && host) return buildTitleScreen(*host, input, *screenActions);
-    // Screens still to come are empty screens for now.
-    auto built = host ? std::make_unique<Screen>(*host) : std::make_unique<Screen>();
-    built->attachWindow(800, 600);
-    built->input = input;
-    attachMessageText(*built);
-    return built;
-}
 
 void Engine::parkScreen() {
     if (!parkedScreen)
@@ -67,112 +48,165 @@ void Engine::parkScreen() {
         screen.reset();
 }
 
+void Engine::enterSystemScreen(EngineMode next) {
+    // Every system screen shares the game screen's window host and input record.
+    Screen* game = parkedScreen ? parkedScreen.get() : screen.get();
+    if (!game) return;
+    if (!screenActions) screenActions = std::make_unique<EngineScreenActions>(*this);
+    SystemScreenContext context{game->host(), game->input, *screenActions};
+    parkScreen();
+    screen = buildSystemScreen(next, context);
+    mode = next;
+}
+
 void Engine::run() {
     startUp();
     for (;;) {
         beginPass();
-        bool scriptEnded = false;
-        while (!scriptEnded) {
+        for (;;) {
             // One statement: a queued one first; the script itself only in the game mode.
             if (hasQueued()) {
                 runQueued();
-            } else if (mode == 2) {
-                if (!readStatement()) {
-                    scriptEnded = true;
-                    break;
-                }
-                parseStatement(statement);
-                dispatch();
-                statement.clear();
-                freeArgs();
+            } else if (mode == EngineMode::Game && !step()) {
+                break;
             }
-            // Frames until nothing blocks the script, then the requested mode.
-            bool backToStatements = false;
-            while (!backToStatements) {
-                screen->updateTasks();
-                screen->compose();
-                int presented = screen->present();
-                if (framePump) framePump(presented == 0);
-                advanceFrame();
-                if (screen->isBusy()) continue;
-                uint32_t requested = screen->requestedMode;
-                switch (requested) {
-                case 1:
-                    screen->requestedMode = 0;
-                    resetPointer(screen->input);
-                    parkScreen();
-                    screen = buildSystemScreen(1);
-                    mode = 1;
-                    queueStatement("PlaySound(2, ./dat/zamu_title.ogg, 0)");
-                    backToStatements = true;
-                    break;
-                case 2: {
-                    screen->requestedMode = 0;
-                    if (!parkedScreen) break;  // nothing parked: the game screen is current
-                    screen = std::move(parkedScreen);
-                    resetPointer(screen->input);
-                    applySettings();
-                    const char* load = systemVars.getText("$sys_loadname");
-                    if (load && *load && restoreHook) {
-                        restoreHook(load);
-                        backlog.clear();
-                        setSystem("$sys_loadname", nullptr);
-                    }
-                    mode = 2;
-                    screen->host().invalidate(Rect{0, 0, 800, 600});
-                    break;
-                }
-                case 3:
-                    screen->requestedMode = 0;
-                    resetPointer(screen->input);
-                    if (mode == 3) break;
-                    parkScreen();
-                    screen = buildSystemScreen(3);
-                    mode = 3;
-                    break;
-                case 4:
-                case 5:
-                case 6:
-                case 9:
-                    screen->requestedMode = 0;
-                    resetPointer(screen->input);
-                    parkScreen();
-                    screen = buildSystemScreen(static_cast<int32_t>(requested));
-                    mode = static_cast<int32_t>(requested);
-                    break;
-                default:
-                    backToStatements = true;
-                    break;
-                }
+            while (runFrame()) {
             }
         }
         freeScript();
-        if (passEndHook) passEndHook();
+        sound.collectFinished();
     }
+}
+
+bool Engine::runFrame() {
+    screen->updateTasks();
+    screen->compose();
+    const int presented = screen->present();
+    host.pumpFrame(presented == 0);
+    advanceFrame();
+    if (screen->isBusy()) return true;
+
+    const EngineMode requested = screen->requestedMode;
+    switch (requested) {
+    case EngineMode::Title:
+        screen->requestedMode = EngineMode::None;
+        resetPointer(screen->input);
+        enterSystemScreen(EngineMode::Title);
+        queueStatement("PlaySound(2, ./dat/zamu_title.ogg, 0)");
+        return false;
+    case EngineMode::Game: {
+        screen->requestedMode = EngineMode::None;
+        if (!parkedScreen) return true;  // nothing parked: the game screen is current
+        screen = std::move(parkedScreen);
+        resetPointer(screen->input);
+        applySettings();
+        const char* load = systemVars.getText("$sys_loadname");
+        if (load && *load) {
+            saves.restore(load);
+            backlog.clear();
+            setSystem("$sys_loadname", nullptr);
+        }
+        mode = EngineMode::Game;
+        screen->host().invalidate(kScreenArea);
+        return true;
+    }
+    case EngineMode::Configuration:
+        screen->requestedMode = EngineMode::None;
+        resetPointer(screen->input);
+        if (mode != EngineMode::Configuration) enterSystemScreen(EngineMode::Configuration);
+        return true;
+    case EngineMode::Save:
+    case EngineMode::Load:
+    case EngineMode::Backlog:
+    case EngineMode::MusicRoom:
+        screen->requestedMode = EngineMode::None;
+        resetPointer(screen->input);
+        enterSystemScreen(requested);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Engine::handleInput(const Message& m) {
+    InputState* input = screen ? screen->input : nullptr;
+    if (!input) return;
+    switch (m.kind) {
+    case MessageKind::KeyDown:
+        input->keyDown = m.key;
+        input->keyUp = 0;
+        break;
+    case MessageKind::KeyUp:
+        input->keyUp = m.key;
+        input->keyDown = 0;
+        onKeyUp(m.key);
+        break;
+    case MessageKind::MouseMove:
+        input->mouseX = m.x & 0xFFFF;
+        input->mouseY = m.y & 0xFFFF;
+        break;
+    case MessageKind::LButtonUp:
+        onLeftButtonUp(m.x, m.y);
+        break;
+    case MessageKind::RButtonUp:
+        onRightButtonUp();
+        break;
+    case MessageKind::MouseWheel: {
+        // The wheel acts exactly as a page key released: toward the player Page Down.
+        Message key;
+        key.kind = MessageKind::KeyUp;
+        key.key = m.wheel < 0 ? vk::Next : vk::Prior;
+        handleInput(key);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void Engine::onLeftButtonUp(int32_t x, int32_t y) {
+    InputState* input = screen ? screen->input : nullptr;
+    if (!input) return;
+    input->clickX = x & 0xFFFF;
+    input->clickY = y & 0xFFFF;
+    if (!screen->isMessageWindowVisible() && mode == EngineMode::Game) {
+        // A click on a hidden message window only shows it again, unless a choice waits
+        // for the same click.
+        setMessageWindowVisible(0, 1);
+        if (!(inputFlags & InputFlag::ChoiceOpen)) input->consumeClick();
+    }
+}
+
+void Engine::onRightButtonUp() {
+    if (rightButtonBlocked != 0) return;
+    if (mode != EngineMode::Game)
+        returnToPreviousMode();
+    else if (inputFlags & InputFlag::MenuKeys)
+        requestMode(EngineMode::Configuration, 1);
 }
 
 void Engine::onKeyUp(int key) {
     switch (key) {
     case vk::Return:
-        sendMessage(clickAt(1, 0));
+        onLeftButtonUp(1, 0);
         break;
     case vk::Escape:
-        sendMessage(makeMessage(MessageKind::Close));
+        host.closeWindow();
         break;
     case vk::Space:
-        if (mode == 2 && (inputFlags & 1) && screen)
+        if (mode == EngineMode::Game && (inputFlags & InputFlag::MenuKeys) && screen)
             setMessageWindowVisible(0, screen->isMessageWindowVisible() ? 0 : 1);
         break;
     case vk::Prior:
     case vk::Up:
-        if (mode == 6)
-            sendMessage(clickAt(751, 251));
-        else if (mode == 2 && (inputFlags & 1))
-            requestMode(6, 1);
+        if (mode == EngineMode::Backlog)
+            onLeftButtonUp(kBacklogArrowX, kBacklogUpY);
+        else if (mode == EngineMode::Game && (inputFlags & InputFlag::MenuKeys))
+            requestMode(EngineMode::Backlog, 1);
         break;
     case vk::Next:
     case vk::Down:
-        if (mode == 6) sendMessage(clickAt(751, 321));
+        if (mode == EngineMode::Backlog) onLeftButtonUp(kBacklogArrowX, kBacklogDownY);
         break;
     default:
         break;
@@ -187,7 +221,8 @@ void Engine::setMessageWindowVisible(int party, int visible) {
 
 void Engine::applySettings() {
     applyMessageSettings();
-    if (volumeSettingsHook) volumeSettingsHook();
+    sound.setVolumes(systemVars.getNumber("$sys_bgmvol"), systemVars.getNumber("$sys_manvol"),
+                     systemVars.getNumber("$sys_womanvol"), systemVars.getNumber("$sys_effvol"));
     if (systemVars.getNumber("$sys_hide") == 1) {
         setMessageWindowVisible(0, 0);
         setSystem("$sys_hide", "0");

@@ -216,7 +216,7 @@ void Engine::popScope() {
     scopes[depth].clear();
     if (depth == 0) {
         // The outermost block has closed: the game ends.
-        if (endProgram) endProgram();
+        host.endProgram();
         return;
     }
     --depth;

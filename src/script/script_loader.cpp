@@ -331,21 +331,31 @@ std::vector<std::string> Engine::scriptFiles() const {
     return files;
 }
 
+bool Engine::step(bool topLevelOnly) {
+    if (!readStatement()) return false;
+    parseStatement(statement);
+    if (!topLevelOnly || depth == 0) dispatch();
+    statement.clear();
+    freeArgs();
+    return true;
+}
+
+void Engine::indexScript(std::string_view fileName) {
+    loadScript(fileName);
+    resetPosition();
+    registerLabels(fileName);
+    registerFunctions(fileName);
+}
+
 void Engine::buildIndex(std::string_view systemScript) {
     loadScript(systemScript);
     resetPosition();
-    while (readStatement()) {
-        parseStatement(statement);
-        dispatch();
-        freeArgs();
+    while (step()) {
     }
     freeScript();
 
     for (const std::string& path : scriptFiles()) {
-        loadScript(path);
-        resetPosition();
-        registerLabels(path);
-        registerFunctions(path);
+        indexScript(path);
         freeScript();
     }
 }
@@ -361,10 +371,7 @@ void Engine::collectGameVariables(std::string_view dataFile) {
     for (const std::string& path : scriptFiles()) {
         loadScript(path);
         resetPosition();
-        while (readStatement()) {
-            parseStatement(statement);
-            if (depth == 0) dispatch();
-            freeArgs();
+        while (step(true)) {
         }
         freeScript();
         // The first block of a file is opened and never closed by this scan; its scope

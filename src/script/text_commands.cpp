@@ -176,16 +176,13 @@ void Engine::textCommand(CommandId id) {
 }
 
 void Engine::printStatement() {
-    // Voice: the playing voices stop first (the sound channels fill this in).
-    if (printStopVoicesHook) printStopVoicesHook();
+    // The voices of the previous message stop first.
+    for (int32_t key : {kMaleVoiceKey, kOtherVoiceKey}) {
+        if (sound.isPlaying(key)) sound.stop(key);
+    }
     const char* argument = argText(2);
     std::string text = argument ? argument : "";
     int32_t autoWaitMs = (static_cast<int32_t>(std::strlen(text.c_str())) / 12 + 1) * 600;
-    // Voice: the voice file plays on its channel and its length sets the automatic time.
-    if (const char* voice = argText(3); voice && printVoiceHook) {
-        const int32_t length = printVoiceHook(voice);
-        if (length >= 0) autoWaitMs = clampToInt32(int64_t(length) + 500);
-    }
 
     MessageText* page = screen ? messageTextOf(*screen) : nullptr;
     // "/p": this text is appended to the page. Only the first one counts.

@@ -23,8 +23,6 @@ namespace zre {
 
 namespace {
 
-constexpr int kClientWidth = 800;
-constexpr int kClientHeight = 600;
 
 // "Vellora（体験版）"
 constexpr char kCaption[] = "Vellora\x81\x69\x91\xcc\x8c\xb1\x94\xc5\x81\x6a";
@@ -38,6 +36,10 @@ constexpr char kQuitCaption[] = "\x8f\x49\x97\xb9";
 // Process-wide state of the shell, set once at start-up.
 struct ShellState {
     ShellHost host;
+    // Services still to be wired: the game runs silent, without saves or movies.
+    NullSoundChannels sound;
+    NullSaveSlots saves;
+    NullMoviePlayback movies;
     std::unique_ptr<Engine> engine;
     std::unique_ptr<InputState> input;
     std::string dumpVarsPath;
@@ -64,7 +66,7 @@ void onDestroy() {
     ShellState& s = shell();
     if (s.destroyed) return;
     s.destroyed = true;
-    if (s.engine) s.engine->saveSystemData("./dat/system.dat");
+    if (s.engine) s.engine->saveSystemData(kSystemDataPath);
     writeDumpVars();
     postQuitMessage(0);
 }
@@ -105,6 +107,21 @@ void ShellHost::paint(const Bitmap& front, int32_t x, int32_t y, int32_t width, 
     presentFront(front.bits, front.width(), front.height(), front.stride(), x, y);
 }
 
+void ShellHost::pumpFrame(bool idle) { pumpMessages(idle); }
+
+// The window's destroy path; the pump that follows ends the process.
+void ShellHost::endProgram() {
+    sendMessage(makeMessage(MessageKind::Destroy));
+    for (;;) pumpMessages();
+}
+
+void ShellHost::closeWindow() { sendMessage(makeMessage(MessageKind::Close)); }
+
+void ShellHost::postClose() { postMessage(makeMessage(MessageKind::Close)); }
+
+// The display stays as the window opened until the display settings are in.
+int ShellHost::setDisplayMode(int32_t, int32_t) { return 0; }
+
 void pumpMessages(bool idle) {
     Message m;
     if (isForeground()) {
@@ -130,8 +147,7 @@ void waitMs(uint32_t ms) {
 void windowProcedure(const Message& m) {
     ShellState& s = shell();
     Engine* engine = s.engine.get();
-    InputState* input = s.input.get();
-    if (!engine || !input) return;
+    if (!engine) return;
     switch (m.kind) {
     case MessageKind::Destroy:
         onDestroy();
@@ -144,43 +160,9 @@ void windowProcedure(const Message& m) {
             MessageBoxResult::Yes)
             sendMessage(makeMessage(MessageKind::Destroy));
         break;
-    case MessageKind::KeyDown:
-        input->keyDown = m.key;
-        input->keyUp = 0;
-        break;
-    case MessageKind::KeyUp:
-        input->keyUp = m.key;
-        input->keyDown = 0;
-        engine->onKeyUp(m.key);
-        break;
-    case MessageKind::MouseMove:
-        input->mouseX = m.x & 0xFFFF;
-        input->mouseY = m.y & 0xFFFF;
-        break;
-    case MessageKind::LButtonUp:
-        input->clickX = m.x & 0xFFFF;
-        input->clickY = m.y & 0xFFFF;
-        if (engine->screen && !engine->screen->isMessageWindowVisible() && engine->mode == 2) {
-            engine->setMessageWindowVisible(0, 1);
-            if (!(engine->inputFlags & 2)) input->consumeClick();
-        }
-        break;
-    case MessageKind::RButtonUp:
-        if (pageHookFlag == 0) {
-            if (engine->mode != 2)
-                engine->returnToPreviousMode();
-            else if (engine->inputFlags & 1)
-                engine->requestMode(3, 1);
-        }
-        break;
-    case MessageKind::MouseWheel: {
-        Message key;
-        key.kind = MessageKind::KeyUp;
-        key.key = m.wheel < 0 ? vk::Next : vk::Prior;
-        sendMessage(key);
-        break;
-    }
     default:
+        // Keys, mouse and wheel follow the engine's rules.
+        engine->handleInput(m);
         break;
     }
 }
@@ -228,26 +210,21 @@ int runShell(const std::vector<std::string>& args) {
 
     // A captioned window when the desktop has room around the game, a popup otherwise.
     DisplaySize desk = desktopSize();
-    bool popup = !(desk.width > kClientWidth || desk.height > kClientHeight);
-    if (!createWindow(kCaption, kClientWidth, kClientHeight, popup)) {
+    bool popup = !(desk.width > kScreenWidth || desk.height > kScreenHeight);
+    if (!createWindow(kCaption, kScreenWidth, kScreenHeight, popup)) {
         std::fprintf(stderr, "zre: cannot open the game window\n");
         shutdownPlatform();
         return 1;
     }
 
     // What the window's creation sets up: the engine, its first screen and the input record.
-    s.engine = std::make_unique<Engine>();
+    s.engine = std::make_unique<Engine>(EngineServices{s.host, s.sound, s.saves, s.movies});
     s.input = std::make_unique<InputState>();
     auto screen = std::make_unique<Screen>(s.host);
-    screen->attachWindow(kClientWidth, kClientHeight);
+    screen->attachWindow(kScreenWidth, kScreenHeight);
     screen->input = s.input.get();
     attachMessageText(*screen);
     s.engine->setScreen(std::move(screen));
-    s.engine->endProgram = [] {
-        sendMessage(makeMessage(MessageKind::Destroy));
-        for (;;) pumpMessages();
-    };
-    s.engine->framePump = [](bool idle) { pumpMessages(idle); };
     setWindowProcedure(windowProcedure);
 
     showWindow();

@@ -7,6 +7,7 @@
 
 #include "graphics/screen.h"
 #include "platform/messages.h"
+#include "script/engine_services.h"
 
 namespace zre {
 
@@ -25,14 +26,20 @@ void waitMs(uint32_t ms);
 
 void windowProcedure(const Message& message);
 
-// The window as the screens see it.
-class ShellHost : public ScreenHost {
+// The window as the screens and the engine see it.
+class ShellHost : public ScreenHost, public EngineHost {
 public:
     uint32_t now() override;
     bool controlHeld() override;
     void invalidate(const Rect& area) override;
     void pump() override;
     void paint(const Bitmap& front, int32_t x, int32_t y, int32_t width, int32_t height) override;
+
+    void pumpFrame(bool idle) override;
+    void endProgram() override;
+    void closeWindow() override;
+    void postClose() override;
+    int setDisplayMode(int32_t full, int32_t keep) override;
 };
 
 } // namespace zre

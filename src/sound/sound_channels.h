@@ -10,6 +10,12 @@
 
 namespace zre {
 
+// The fixed keys; effect channel n of the scripts is key kEffectKeyBase + n.
+constexpr int32_t kMusicKey = 0;
+constexpr int32_t kMaleVoiceKey = 1;
+constexpr int32_t kOtherVoiceKey = 2;
+constexpr int32_t kEffectKeyBase = 3;
+
 class SoundChannels : public VolumeControl {
 public:
     // Opens path on key (replacing what the key played) and starts it; 1 or 0.

@@ -21,15 +21,41 @@ int ScreenController::update() {
     return done ? 1 : 0;
 }
 
-ButtonScreen buildButtonScreen(ScreenHost& host, InputState* input, std::string_view normalPicture,
+std::unique_ptr<Screen> newSystemScreen(ScreenHost& host, InputState* input) {
+    auto screen = std::make_unique<Screen>(host);
+    screen->attachWindow(kScreenWidth, kScreenHeight);
+    screen->input = input;
+    attachMessageText(*screen);
+    return screen;
+}
+
+namespace {
+
+// The screens still to come show nothing and block nothing.
+std::unique_ptr<Screen> buildEmptyScreen(const SystemScreenContext& context) {
+    return newSystemScreen(context.host, context.input);
+}
+
+} // namespace
+
+std::unique_ptr<Screen> buildSystemScreen(EngineMode mode, const SystemScreenContext& context) {
+    switch (mode) {
+    case EngineMode::Title: return buildTitleScreen(context);
+    case EngineMode::Configuration:
+    case EngineMode::Save:
+    case EngineMode::Load:
+    case EngineMode::Backlog:
+    case EngineMode::MusicRoom:
+    default: return buildEmptyScreen(context);
+    }
+}
+
+ButtonScreen buildButtonScreen(const SystemScreenContext& context, std::string_view normalPicture,
                                std::string_view hoverPicture, std::string_view onPicture,
                                const std::vector<Rect>& buttonRects) {
     ButtonScreen built;
-    built.screen = std::make_unique<Screen>(host);
+    built.screen = newSystemScreen(context.host, context.input);
     Screen& s = *built.screen;
-    s.attachWindow(kScreenWidth, kScreenHeight);
-    s.input = input;
-    attachMessageText(s);
 
     bool hasOn = !onPicture.empty();
     s.addLayer(1, normalPicture, 0, 0, 0, 0, LayerExtra::none(), LAYER_NORMAL);
@@ -79,11 +105,11 @@ const std::vector<Rect>& titleButtonRects() {
 
 } // namespace
 
-std::unique_ptr<Screen> buildTitleScreen(ScreenHost& host, InputState* input, ScreenActions& actions) {
-    ButtonScreen built = buildButtonScreen(host, input, "./syspict/title_normal.gfb", "./syspict/title_hover.gfb",
-                                           "", titleButtonRects());
+std::unique_ptr<Screen> buildTitleScreen(const SystemScreenContext& context) {
+    ButtonScreen built = buildButtonScreen(context, "./syspict/title_normal.gfb", "./syspict/title_hover.gfb", "",
+                                           titleButtonRects());
     Screen& s = *built.screen;
-    auto controller = std::make_unique<TitleController>(std::move(built.buttons), actions);
+    auto controller = std::make_unique<TitleController>(std::move(built.buttons), context.actions);
     controller->key = s.nextTaskKey();
     s.addTask(std::move(controller));
     return std::move(built.screen);

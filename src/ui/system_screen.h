@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "graphics/engine_mode.h"
 #include "graphics/rect.h"
 #include "graphics/screen.h"
 #include "graphics/task.h"
@@ -24,10 +25,26 @@ public:
     virtual void setPageHook(int32_t value) = 0;
     // Asks the window to close (the quit question).
     virtual void postClose() = 0;
-    virtual void requestMode(int32_t mode, int32_t push) = 0;
+    virtual void requestMode(EngineMode mode, int32_t push) = 0;
     virtual void returnToPreviousMode() = 0;
-    virtual int32_t previousMode() const = 0;
+    virtual EngineMode previousMode() const = 0;
 };
+
+// What every system screen is built from: the window host and the input record the game
+// screen uses, and what its controller may ask of the engine.
+struct SystemScreenContext {
+    ScreenHost& host;
+    InputState* input;
+    ScreenActions& actions;
+};
+
+// The preamble every system screen shares: a new 800 x 600 screen on the host, with the
+// input record and a message text.
+std::unique_ptr<Screen> newSystemScreen(ScreenHost& host, InputState* input);
+
+// The system screen of a mode, built by that mode's builder. A mode without a screen of
+// its own gets an empty screen.
+std::unique_ptr<Screen> buildSystemScreen(EngineMode mode, const SystemScreenContext& context);
 
 // Layer ids of a button screen: 1 background, 100 + k / 200 + k / 300 + k the normal,
 // hovered and on layers of button k.
@@ -60,12 +77,12 @@ struct ButtonScreen {
     std::unique_ptr<Screen> screen;
     std::vector<ScreenButton> buttons;
 };
-ButtonScreen buildButtonScreen(ScreenHost& host, InputState* input, std::string_view normalPicture,
+ButtonScreen buildButtonScreen(const SystemScreenContext& context, std::string_view normalPicture,
                                std::string_view hoverPicture, std::string_view onPicture,
                                const std::vector<Rect>& buttonRects);
 
 // The title screen: new game, load, configuration and quit.
-std::unique_ptr<Screen> buildTitleScreen(ScreenHost& host, InputState* input, ScreenActions& actions);
+std::unique_ptr<Screen> buildTitleScreen(const SystemScreenContext& context);
 
 class TitleController : public ScreenController {
 public:

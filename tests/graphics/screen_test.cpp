@@ -395,9 +395,9 @@ TEST_F(ScreenFixture, BusyAndTargets) {
     EXPECT_EQ(1, screen.isBusy());  // blocking even before it starts
     t->done = 1;
     EXPECT_EQ(1, screen.isBusy());  // until it is removed
-    screen.requestedMode = 3;
+    screen.requestedMode = EngineMode::Configuration;
     EXPECT_EQ(0, screen.isBusy());
-    screen.requestedMode = 0;
+    screen.requestedMode = EngineMode::None;
     screen.updateTasks();
     EXPECT_EQ(0, screen.isBusy());
 

@@ -46,12 +46,34 @@ private:
     ExitHandler previousExit_;
 };
 
-// An engine whose outermost "}" is counted instead of ending the process.
-struct TestEngine : Engine {
+// A window host that records what the engine asks of it instead of doing it.
+struct RecordingHost : NullEngineHost {
     int programEnds = 0;
-    TestEngine() {
-        endProgram = [this] { ++programEnds; };
+    int closes = 0;
+    int postedCloses = 0;
+    std::vector<std::pair<int32_t, int32_t>> displayModes;  // (full, keep)
+
+    void endProgram() override { ++programEnds; }
+    void closeWindow() override { ++closes; }
+    void postClose() override { ++postedCloses; }
+    int setDisplayMode(int32_t full, int32_t keep) override {
+        displayModes.emplace_back(full, keep);
+        return 0;
     }
+};
+
+// The services of a test engine; a base of TestEngine so that they exist before the engine
+// that refers to them.
+struct TestServices {
+    RecordingHost testHost;
+    NullSoundChannels nullSound;
+    NullSaveSlots nullSaves;
+    NullMoviePlayback nullMovies;
+};
+
+// An engine whose program end, quit requests and display modes are recorded.
+struct TestEngine : TestServices, Engine {
+    TestEngine() : Engine(EngineServices{testHost, nullSound, nullSaves, nullMovies}) {}
 };
 
 // The game mode's statement loop: queued statements first, then the script text, until the
@@ -64,10 +86,7 @@ inline int runToEnd(Engine& e, int limit = 100000) {
             e.runQueued();
             continue;
         }
-        if (!e.readStatement()) break;
-        e.parseStatement(e.statement);
-        e.dispatch();
-        e.freeArgs();
+        if (!e.step()) break;
     }
     return steps;
 }
@@ -77,10 +96,7 @@ inline int runToEnd(Engine& e, int limit = 100000) {
 inline void loadIndexed(const GameFolder& folder, Engine& e, const std::string& name,
                         const std::string& text) {
     folder.write(name, text);
-    e.loadScript(name);
-    e.resetPosition();
-    e.registerLabels(name);
-    e.registerFunctions(name);
+    e.indexScript(name);
 }
 
 inline std::string textOr(const char* text, const char* fallback = "(null)") {

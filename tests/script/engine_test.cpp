@@ -21,28 +21,28 @@ using test::textOr;
 TEST(EngineModes, RequestReturnAndReset) {
     TestEngine e;
     e.setScreen(std::make_unique<Screen>());
-    e.mode = 2;
-    e.requestMode(3, 1);
-    EXPECT_EQ(e.screen->requestedMode, 3u);
-    EXPECT_EQ(e.modeDepth, 1);
-    EXPECT_EQ(e.previousMode(), 2);
-    e.mode = 3;
-    e.requestMode(4, 0);   // not pushed: the entry is written, the depth stays
-    EXPECT_EQ(e.modeDepth, 1);
-    EXPECT_EQ(e.modeStack[1], 3);
+    e.mode = EngineMode::Game;
+    e.requestMode(EngineMode::Configuration, 1);
+    EXPECT_EQ(e.screen->requestedMode, EngineMode::Configuration);
+    EXPECT_EQ(e.modeStack.depth(), 1);
+    EXPECT_EQ(e.previousMode(), EngineMode::Game);
+    e.mode = EngineMode::Configuration;
+    e.requestMode(EngineMode::Save, 0);   // not pushed: the entry is written, the depth stays
+    EXPECT_EQ(e.modeStack.depth(), 1);
+    EXPECT_EQ(e.modeStack.at(1), EngineMode::Configuration);
     e.returnToPreviousMode();
-    EXPECT_EQ(e.screen->requestedMode, 2u);
-    EXPECT_EQ(e.modeDepth, 0);
-    e.screen->requestedMode = 0;
+    EXPECT_EQ(e.screen->requestedMode, EngineMode::Game);
+    EXPECT_EQ(e.modeStack.depth(), 0);
+    e.screen->requestedMode = EngineMode::None;
     e.returnToPreviousMode();   // nothing to return to
-    EXPECT_EQ(e.screen->requestedMode, 0u);
-    EXPECT_EQ(e.previousMode(), 0);
+    EXPECT_EQ(e.screen->requestedMode, EngineMode::None);
+    EXPECT_EQ(e.previousMode(), EngineMode::None);
 
-    e.requestMode(6, 1);
-    e.resetMode(1);
-    EXPECT_EQ(e.modeDepth, 0);
-    EXPECT_EQ(e.modeStack[0], 0);
-    EXPECT_EQ(e.screen->requestedMode, 1u);
+    e.requestMode(EngineMode::Backlog, 1);
+    e.resetMode(EngineMode::Title);
+    EXPECT_EQ(e.modeStack.depth(), 0);
+    EXPECT_EQ(e.modeStack.at(0), EngineMode::None);
+    EXPECT_EQ(e.screen->requestedMode, EngineMode::Title);
 }
 
 TEST(EngineModes, AFifthNestedRequestOverwritesTheDeepestEntry) {
@@ -50,26 +50,28 @@ TEST(EngineModes, AFifthNestedRequestOverwritesTheDeepestEntry) {
     e.setScreen(std::make_unique<Screen>());
     const int32_t modes[] = {2, 3, 4, 5, 6};
     for (int i = 0; i < 5; ++i) {
-        e.mode = modes[i];
-        e.requestMode(modes[i] + 1, 1);
+        e.mode = toEngineMode(modes[i]);
+        e.requestMode(toEngineMode(modes[i] + 1), 1);
     }
-    EXPECT_EQ(e.modeDepth, 4);
-    EXPECT_EQ(e.modeStack, (std::array<int32_t, 4>{2, 3, 4, 6}));
-    std::vector<uint32_t> back;
+    EXPECT_EQ(e.modeStack.depth(), 4);
+    std::vector<int32_t> stack;
+    for (int32_t i = 0; i < ModeStack::kCapacity; ++i) stack.push_back(modeNumber(e.modeStack.at(i)));
+    EXPECT_EQ(stack, (std::vector<int32_t>{2, 3, 4, 6}));
+    std::vector<int32_t> back;
     for (int i = 0; i < 5; ++i) {
-        e.screen->requestedMode = 0;
+        e.screen->requestedMode = EngineMode::None;
         e.returnToPreviousMode();
-        back.push_back(e.screen->requestedMode);
+        back.push_back(modeNumber(e.screen->requestedMode));
     }
-    EXPECT_EQ(back, (std::vector<uint32_t>{6, 4, 3, 2, 0}));
+    EXPECT_EQ(back, (std::vector<int32_t>{6, 4, 3, 2, 0}));
 }
 
 TEST(EngineModes, RequestsWithoutAScreenAreSafe) {
     TestEngine e;
-    e.requestMode(3, 1);
+    e.requestMode(EngineMode::Configuration, 1);
     e.returnToPreviousMode();
-    e.resetMode(2);
-    EXPECT_EQ(e.modeDepth, 0);
+    e.resetMode(EngineMode::Game);
+    EXPECT_EQ(e.modeStack.depth(), 0);
 }
 
 TEST(EngineScopes, VisibleScopesOfBlocksAndFunctions) {
@@ -107,7 +109,7 @@ TEST(EngineScopes, VisibleScopesOfBlocksAndFunctions) {
     e.popScope();
     EXPECT_EQ(textOr(e.getScoped("$b")), "block");
     EXPECT_TRUE(e.scopes[2].empty());
-    EXPECT_EQ(e.programEnds, 0);
+    EXPECT_EQ(e.testHost.programEnds, 0);
 }
 
 TEST(EngineScopes, AnOddScopeEntryNeverReachesOutsideTheTables) {
@@ -190,8 +192,6 @@ TEST(StartUp, TheFirstRunExecutesTheSystemScriptAndBuildsTheIndex) {
     GameFolder folder;
     writeGame(folder);
     TestEngine e;
-    std::vector<std::pair<int32_t, int32_t>> displayModes;
-    e.displayModeHook = [&](int32_t full, int32_t keep) { displayModes.emplace_back(full, keep); };
     e.startUp();
 
     EXPECT_EQ(textOr(e.systemVars.getText("$sys_marker")), "first");
@@ -199,7 +199,7 @@ TEST(StartUp, TheFirstRunExecutesTheSystemScriptAndBuildsTheIndex) {
     EXPECT_EQ(textOr(e.systemVars.getText("main")), "scr/a.txt:" + std::to_string(std::string("$g_a = 1;\r\n$g_text = hello;\r\nmain(){").size()));
     EXPECT_EQ(textOr(e.systemVars.getText("helper")).rfind("scr/b.txt:", 0), 0u);
     EXPECT_EQ(textOr(e.systemVars.getText("start")).rfind("scr/a.txt:", 0), 0u);
-    EXPECT_TRUE(displayModes.empty());
+    EXPECT_TRUE(e.testHost.displayModes.empty());
 
     // Game variables: the statements before each file's first block.
     EXPECT_EQ(textOr(e.scopes[0].getText("$g_a")), "1");
@@ -217,7 +217,7 @@ TEST(StartUp, TheFirstRunExecutesTheSystemScriptAndBuildsTheIndex) {
     EXPECT_EQ(game, scope0.buffer());
     EXPECT_FALSE(folder.exists("dat/system.dat"));   // written at shutdown only
     EXPECT_FALSE(e.hasScript());
-    EXPECT_EQ(e.programEnds, 0);
+    EXPECT_EQ(e.testHost.programEnds, 0);
 }
 
 TEST(StartUp, TheSecondRunTakesTheIndexFromTheSystemData) {
@@ -233,8 +233,6 @@ TEST(StartUp, TheSecondRunTakesTheIndexFromTheSystemData) {
     folder.write("scr/c.txt", "$g_c = 1;\r\nlabel:other;\r\n");
 
     TestEngine e;
-    std::vector<std::pair<int32_t, int32_t>> displayModes;
-    e.displayModeHook = [&](int32_t full, int32_t keep) { displayModes.emplace_back(full, keep); };
     e.startUp();
     EXPECT_EQ(textOr(e.systemVars.getText("$sys_marker")), "first");
     EXPECT_EQ(textOr(e.systemVars.getText("$sys_auto")), "0");
@@ -242,7 +240,7 @@ TEST(StartUp, TheSecondRunTakesTheIndexFromTheSystemData) {
     EXPECT_EQ(e.scopes[0].find("$g_c"), -1);
     EXPECT_EQ(textOr(e.scopes[0].getText("$g_b")), "2");
     EXPECT_EQ(textOr(e.systemVars.getText("main")).rfind("scr/a.txt:", 0), 0u);
-    EXPECT_EQ(displayModes, (std::vector<std::pair<int32_t, int32_t>>{{1, 0}}));
+    EXPECT_EQ(e.testHost.displayModes, (std::vector<std::pair<int32_t, int32_t>>{{1, 0}}));
 }
 
 TEST(StartUp, AMissingSystemScriptEndsTheProcess) {
@@ -269,11 +267,11 @@ TEST(GamePass, ThePreambleEntersTheStartFunction) {
     e.setScreen(std::move(screen));
     e.startUp();
     e.backlog.push_back("old message");
-    e.mode = 2;
+    e.mode = EngineMode::Game;
 
     e.beginPass();
-    EXPECT_EQ(e.mode, 1);
-    EXPECT_EQ(e.screen->requestedMode, 1u);
+    EXPECT_EQ(e.mode, EngineMode::Title);
+    EXPECT_EQ(e.screen->requestedMode, EngineMode::Title);
     EXPECT_EQ(e.scriptName, "scr/a.txt");
     EXPECT_EQ(e.depth, 1);
     EXPECT_EQ(e.scopes[1].find("call"), -1);   // no return address
@@ -285,7 +283,7 @@ TEST(GamePass, ThePreambleEntersTheStartFunction) {
     test::runToEnd(e);
     EXPECT_EQ(e.depth, 0);
     EXPECT_EQ(e.scopes[1].size(), 0u);
-    EXPECT_EQ(e.programEnds, 0);
+    EXPECT_EQ(e.testHost.programEnds, 0);
     EXPECT_TRUE(boxes.lines.empty());
 }
 

@@ -62,7 +62,7 @@ TEST(Interpreter, IfElseChains) {
         ScriptRun run(c.script);
         EXPECT_EQ(run.log(), c.log) << c.script;
         EXPECT_TRUE(run.scopesClosed()) << c.script;
-        EXPECT_EQ(run.e.programEnds, 0) << c.script;
+        EXPECT_EQ(run.e.testHost.programEnds, 0) << c.script;
         EXPECT_TRUE(run.boxes.lines.empty()) << c.script;
     }
 }
@@ -154,12 +154,12 @@ TEST(Interpreter, BreakAndReturnOutsideTheirBlocksDoNothing) {
     ScriptRun run("break(); $log = $log A; return(); $log = $log B; if(1){ break(); return(); $log = $log C; }");
     EXPECT_EQ(run.log(), "xABC");
     EXPECT_TRUE(run.scopesClosed());
-    EXPECT_EQ(run.e.programEnds, 0);
+    EXPECT_EQ(run.e.testHost.programEnds, 0);
 }
 
 TEST(Interpreter, TheOutermostCloseEndsTheProgram) {
     ScriptRun run("$log = $log A; } $log = $log B;");
-    EXPECT_EQ(run.e.programEnds, 1);
+    EXPECT_EQ(run.e.testHost.programEnds, 1);
     EXPECT_EQ(run.e.depth, 0);
 }
 
@@ -174,7 +174,7 @@ TEST(Interpreter, NestingBeyondTheLastScopeStaysBalanced) {
     EXPECT_EQ(run.boxes.lines.size(), 7u);   // one warning per block past scope 63
     EXPECT_EQ(run.boxes.lines[0], "[警告] 関数のネスト下がりすぎ、注意");
     EXPECT_TRUE(run.scopesClosed());
-    EXPECT_EQ(run.e.programEnds, 0);
+    EXPECT_EQ(run.e.testHost.programEnds, 0);
 }
 
 TEST(Interpreter, LoopsAndCallsPastTheLastScopeStillWork) {
@@ -188,7 +188,7 @@ TEST(Interpreter, LoopsAndCallsPastTheLastScopeStillWork) {
     ScriptRun run(script);
     EXPECT_EQ(run.log(), "xDWWRE");
     EXPECT_TRUE(run.scopesClosed());
-    EXPECT_EQ(run.e.programEnds, 0);
+    EXPECT_EQ(run.e.testHost.programEnds, 0);
 }
 
 TEST(Interpreter, UnbalancedSkipContinuesAtTheEnd) {
@@ -227,7 +227,7 @@ TEST(Interpreter, QueuedStatementsRunInOrder) {
 TEST(Commands, PageAndSystemParameters) {
     TestEngine e;
     e.setScreen(std::make_unique<Screen>());
-    e.mode = 2;
+    e.mode = EngineMode::Game;
     e.executeNow("SetSysParam($sys_x, 5)");
     e.executeNow("SetSysParam($sys_y)");
     EXPECT_EQ(textOr(e.systemVars.getText("$sys_x")), "5");
@@ -235,17 +235,17 @@ TEST(Commands, PageAndSystemParameters) {
     EXPECT_EQ(e.systemVars.getText("$sys_y"), nullptr);
 
     e.executeNow("SetPage(3, 1)");
-    EXPECT_EQ(e.screen->requestedMode, 3u);
-    EXPECT_EQ(e.modeDepth, 1);
-    EXPECT_EQ(e.modeStack[0], 2);
+    EXPECT_EQ(e.screen->requestedMode, EngineMode::Configuration);
+    EXPECT_EQ(e.modeStack.depth(), 1);
+    EXPECT_EQ(e.modeStack.at(0), EngineMode::Game);
     e.executeNow("SetPageConst(2)");
-    EXPECT_EQ(e.screen->requestedMode, 2u);
-    EXPECT_EQ(e.modeDepth, 0);
+    EXPECT_EQ(e.screen->requestedMode, EngineMode::Game);
+    EXPECT_EQ(e.modeStack.depth(), 0);
 
     e.executeNow("SetPageHook(1)");
-    EXPECT_EQ(pageHookFlag, 1);
+    EXPECT_EQ(e.rightButtonBlocked, 1);
     e.executeNow("SetPageHook(0)");
-    EXPECT_EQ(pageHookFlag, 0);
+    EXPECT_EQ(e.rightButtonBlocked, 0);
 }
 
 TEST(Commands, ConstantNames) {

@@ -158,14 +158,14 @@ TEST_F(PictureCommands, TitleScreenButtons) {
         void queueStatement(std::string_view text) override { queued.emplace_back(text); }
         void setPageHook(int32_t v) override { pageHook = v; }
         void postClose() override { ++closes; }
-        void requestMode(int32_t, int32_t) override {}
+        void requestMode(EngineMode, int32_t) override {}
         void returnToPreviousMode() override {}
-        int32_t previousMode() const override { return 0; }
+        EngineMode previousMode() const override { return EngineMode::None; }
         std::vector<std::string> queued;
         int pageHook = 0;
         int closes = 0;
     } actions;
-    auto title = buildTitleScreen(host, &input, actions);
+    auto title = buildTitleScreen(SystemScreenContext{host, &input, actions});
     ASSERT_NE(title->getLayer(kButtonHoverBase + 0), nullptr);
     EXPECT_TRUE(title->isBusy());
 

@@ -52,7 +52,7 @@ struct PrintFixture : ::testing::Test {
         s->input = &input;
         attachMessageText(*s);
         e.setScreen(std::move(s));
-        e.mode = 2;
+        e.mode = EngineMode::Game;
         const std::string gothic = utf8ToSjis("ＭＳ ゴシック");
         const std::vector<std::pair<std::string, std::string>> vars = {
             {"$Print_vertical", "0"}, {"$Print_x", "40"},       {"$Print_y", "470"},
@@ -88,16 +88,9 @@ struct PrintFixture : ::testing::Test {
         }
         return n;
     }
-    // A left click as the window procedure records it: on a hidden window in the game it
-    // only shows the window again, unless a choice is open.
-    void click(int32_t x = 400, int32_t y = 500) {
-        input.clickX = x;
-        input.clickY = y;
-        if (!screen().isMessageWindowVisible() && e.mode == 2) {
-            e.setMessageWindowVisible(0, 1);
-            if (!(e.inputFlags & 2)) input.consumeClick();
-        }
-    }
+    // A left click as the window delivers it: on a hidden window in the game it only shows
+    // the window again, unless a choice is open.
+    void click(int32_t x = 400, int32_t y = 500) { e.onLeftButtonUp(x, y); }
     void print(const std::string& text) { e.executeNow("Print(" + text + ")"); }
     template <class T>
     T* task() {
