@@ -6,6 +6,8 @@
 
 #include "data/byte_io.h"
 #include "platform/file_system.h"
+#include "platform/input_state.h"
+#include "platform/messages.h"
 #include "script/engine.h"
 #include "script/engine_fixture.h"
 #include "ui/message_text.h"
@@ -72,6 +74,78 @@ TEST(EngineModes, RequestsWithoutAScreenAreSafe) {
     e.returnToPreviousMode();
     e.resetMode(EngineMode::Game);
     EXPECT_EQ(e.modeStack.depth(), 0);
+}
+
+// The engine's input rules, message by message: the keys, the wheel and the right button.
+TEST(EngineInput, KeysWheelAndRightButton) {
+    auto key = [](int32_t vkey) {
+        Message m = makeMessage(MessageKind::KeyUp);
+        m.key = vkey;
+        return m;
+    };
+    auto wheel = [](int32_t turn) {
+        Message m = makeMessage(MessageKind::MouseWheel);
+        m.wheel = turn;
+        return m;
+    };
+    struct Case {
+        const char* name;
+        EngineMode mode;
+        int32_t flags;
+        Message message;
+        int32_t clickX, clickY;      // the click left pending
+        EngineMode requested;
+        int closes;
+    };
+    const Message rclick = makeMessage(MessageKind::RButtonUp);
+    const Case cases[] = {
+        {"Enter clicks at (1, 0)", EngineMode::Title, 0, key(vk::Return), 1, 0, EngineMode::None, 0},
+        {"Escape asks to quit", EngineMode::Game, 0, key(vk::Escape), -1, -1, EngineMode::None, 1},
+        {"Page Up opens the backlog while text waits", EngineMode::Game, InputFlag::MenuKeys, key(vk::Prior), -1, -1,
+         EngineMode::Backlog, 0},
+        {"Up needs the menu keys", EngineMode::Game, 0, key(vk::Up), -1, -1, EngineMode::None, 0},
+        {"Page Up presses the backlog's up arrow", EngineMode::Backlog, 0, key(vk::Prior), 751, 251, EngineMode::None,
+         0},
+        {"the wheel away is Page Up", EngineMode::Backlog, 0, wheel(+1), 751, 251, EngineMode::None, 0},
+        {"the wheel toward is Page Down", EngineMode::Backlog, 0, wheel(-1), 751, 321, EngineMode::None, 0},
+        {"Page Down does nothing in the game", EngineMode::Game, InputFlag::MenuKeys, key(vk::Next), -1, -1,
+         EngineMode::None, 0},
+        {"the right button opens the configuration", EngineMode::Game, InputFlag::MenuKeys, rclick, -1, -1,
+         EngineMode::Configuration, 0},
+        {"the right button needs waiting text", EngineMode::Game, InputFlag::ChoiceOpen, rclick, -1, -1,
+         EngineMode::None, 0},
+        {"the right button goes back elsewhere", EngineMode::Backlog, 0, rclick, -1, -1, EngineMode::Game, 0},
+    };
+    for (const Case& c : cases) {
+        TestEngine e;
+        InputState input;
+        auto screen = std::make_unique<Screen>();
+        screen->input = &input;
+        e.setScreen(std::move(screen));
+        e.modeStack.remember(EngineMode::Game, true);
+        e.mode = c.mode;
+        e.inputFlags = c.flags;
+        e.handleInput(c.message);
+        EXPECT_EQ(input.clickX, c.clickX) << c.name;
+        EXPECT_EQ(input.clickY, c.clickY) << c.name;
+        EXPECT_EQ(e.screen->requestedMode, c.requested) << c.name;
+        EXPECT_EQ(e.testHost.closes, c.closes) << c.name;
+        if (c.message.kind == MessageKind::MouseWheel) {
+            EXPECT_EQ(input.keyUp, c.message.wheel < 0 ? vk::Next : vk::Prior) << c.name;
+        }
+    }
+
+    // SetPageHook blocks the right button.
+    TestEngine e;
+    InputState input;
+    auto screen = std::make_unique<Screen>();
+    screen->input = &input;
+    e.setScreen(std::move(screen));
+    e.mode = EngineMode::Game;
+    e.inputFlags = InputFlag::MenuKeys;
+    e.executeNow("SetPageHook(1)");
+    e.handleInput(rclick);
+    EXPECT_EQ(e.screen->requestedMode, EngineMode::None);
 }
 
 TEST(EngineScopes, VisibleScopesOfBlocksAndFunctions) {
