@@ -3,6 +3,7 @@
 // backends feed (the message queue, the window picture, the Control latch). Only the
 // platform's own files include this.
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -45,6 +46,20 @@ public:
     virtual void shutdown() = 0;
 };
 
+// What the platform's free functions share, once per process: the backend, the message
+// queue, the window picture and the Control latch.
+struct PlatformState {
+    std::unique_ptr<Backend> backend;
+    bool headless = true;
+    std::deque<Message> queue;
+    bool paintPending = false;
+    bool controlLatched = false;
+    WindowProcedure procedure;
+    WindowPicture picture;
+};
+PlatformState& platformState();
+
+// The active backend; a headless one with default options until initPlatform chooses.
 Backend& backend();
 void setBackend(std::unique_ptr<Backend> next);
 

@@ -1,0 +1,62 @@
+#include "platform/window.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/backend.h"
+#include "platform/sjis.h"
+
+namespace zre {
+
+namespace {
+
+// The window picture, sized for the usual game window until a window is created.
+WindowPicture& picture() {
+    WindowPicture& p = detail::platformState().picture;
+    if (p.bits.empty()) detail::resetWindowPicture(800, 600);
+    return p;
+}
+
+} // namespace
+
+DisplaySize desktopSize() { return detail::backend().desktopSize(); }
+
+bool createWindow(std::string_view captionSjis, int clientWidth, int clientHeight, bool popup) {
+    if (clientWidth <= 0 || clientHeight <= 0) return false;
+    detail::resetWindowPicture(clientWidth, clientHeight);
+    return detail::backend().createWindow(sjisToUtf8(captionSjis), clientWidth, clientHeight, popup);
+}
+
+void showWindow() { detail::backend().showWindow(); }
+void setWindowCaption(std::string_view captionSjis) { detail::backend().setWindowCaption(sjisToUtf8(captionSjis)); }
+void invalidateWindow() { detail::platformState().paintPending = true; }
+
+void presentFront(const uint8_t* bits, int width, int height, int stride, int destX, int destY) {
+    if (!bits || width <= 0 || height <= 0 || stride < width * 3) return;
+    WindowPicture& p = picture();
+    std::fill(p.bits.begin(), p.bits.end(), uint8_t{0});
+    // The part of the source that lands inside the client area, in top-down rows.
+    const int x0 = std::max(0, destX);
+    const int x1 = std::min(p.width, destX + width);
+    const int y0 = std::max(0, destY);
+    const int y1 = std::min(p.height, destY + height);
+    if (x0 < x1 && y0 < y1) {
+        const size_t bytes = static_cast<size_t>(x1 - x0) * 3;
+        for (int y = y0; y < y1; ++y) {
+            const int srcRowFromTop = y - destY;
+            const uint8_t* src = bits + static_cast<size_t>(height - 1 - srcRowFromTop) * static_cast<size_t>(stride) +
+                                 static_cast<size_t>(x0 - destX) * 3;
+            uint8_t* dst = p.bits.data() + static_cast<size_t>(p.height - 1 - y) * static_cast<size_t>(p.stride) +
+                           static_cast<size_t>(x0) * 3;
+            std::memcpy(dst, src, bytes);
+        }
+    }
+    detail::backend().pictureChanged(p);
+}
+
+const WindowPicture& windowPicture() { return picture(); }
+
+bool setFullscreen(bool fullscreen) { return detail::backend().setFullscreen(fullscreen); }
+bool isFullscreen() { return detail::backend().isFullscreen(); }
+
+} // namespace zre
