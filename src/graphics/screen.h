@@ -17,14 +17,15 @@
 #include "graphics/layer.h"
 #include "graphics/rect.h"
 #include "graphics/task.h"
+#include "platform/window.h"
 
 namespace zre {
 
 struct InputState;
 
 // The composed area: fixed, whatever the client size.
-constexpr int32_t kScreenWidth = 800;
-constexpr int32_t kScreenHeight = 600;
+constexpr int32_t kScreenWidth = kGameWidth;
+constexpr int32_t kScreenHeight = kGameHeight;
 constexpr Rect kScreenArea{0, 0, kScreenWidth, kScreenHeight};
 
 // Transition kinds as the scripts name them.

@@ -13,7 +13,7 @@ namespace {
 // The window picture, sized for the usual game window until a window is created.
 WindowPicture& picture() {
     WindowPicture& p = detail::platformState().picture;
-    if (p.bits.empty()) detail::resetWindowPicture(800, 600);
+    if (p.bits.empty()) detail::resetWindowPicture(kGameWidth, kGameHeight);
     return p;
 }
 

@@ -8,6 +8,10 @@
 
 namespace zre {
 
+// The size of the picture every game composes, whatever the window's size.
+inline constexpr int kGameWidth = 800;
+inline constexpr int kGameHeight = 600;
+
 struct DisplaySize {
     int width = 0;
     int height = 0;

@@ -33,7 +33,7 @@ LayerExtra drawExtra(const char* text, int32_t kind) {
 
 // Where the Shake command puts the front buffer, in turn; the last one is the rest position.
 constexpr Rect kShakeRects[] = {
-    {-40, -40, 760, 560}, {40, 40, 840, 640}, {40, -40, 840, 560}, {-40, 40, 760, 640}, {0, 0, 800, 600},
+    {-40, -40, 760, 560}, {40, 40, 840, 640}, {40, -40, 840, 560}, {-40, 40, 760, 640}, kScreenArea,
 };
 
 } // namespace

@@ -138,12 +138,6 @@ void pumpMessages(bool idle) {
     }
 }
 
-void waitMs(uint32_t ms) {
-    if (ms == 0) return;
-    uint32_t deadline = nowMs() + ms;
-    while (!clockReached(nowMs(), deadline)) pumpMessages();
-}
-
 void windowProcedure(const Message& m) {
     ShellState& s = shell();
     Engine* engine = s.engine.get();

@@ -21,8 +21,6 @@ int runShell(const std::vector<std::string>& args);
 // idle: the frame had nothing to present, so the pump may wait up to 1 ms for an event.
 // A Quit message ends the process.
 void pumpMessages(bool idle = false);
-// Pumps until the clock has moved on by ms.
-void waitMs(uint32_t ms);
 
 void windowProcedure(const Message& message);
 

@@ -81,7 +81,7 @@ DisplaySize SdlBackend::desktopSize() {
     SDL_DisplayMode mode;
     int display = window_ ? SDL_GetWindowDisplayIndex(window_.get()) : 0;
     if (display < 0) display = 0;
-    if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return {800, 600};
+    if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return {kGameWidth, kGameHeight};
     return {mode.w, mode.h};
 }
 

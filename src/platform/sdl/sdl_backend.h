@@ -61,8 +61,8 @@ private:
     std::unique_ptr<SDL_Window, WindowDeleter> window_;
     std::unique_ptr<SDL_Renderer, RendererDeleter> renderer_;
     std::unique_ptr<SDL_Texture, TextureDeleter> texture_;
-    int gameWidth_ = 800;
-    int gameHeight_ = 600;
+    int gameWidth_ = kGameWidth;
+    int gameHeight_ = kGameHeight;
     bool fullscreen_ = false;
     bool alwaysForeground_ = false;
     SDL_AudioDeviceID audio_ = 0;
