@@ -31,15 +31,18 @@ void showWindow() { detail::backend().showWindow(); }
 void setWindowCaption(std::string_view captionSjis) { detail::backend().setWindowCaption(sjisToUtf8(captionSjis)); }
 void invalidateWindow() { detail::platformState().paintPending = true; }
 
-void presentFront(const uint8_t* bits, int width, int height, int stride, int destX, int destY) {
+void presentFront(const uint8_t* bits, int width, int height, int stride, int destX, int destY, int blockWidth,
+                  int blockHeight) {
     if (!bits || width <= 0 || height <= 0 || stride < width * 3) return;
     WindowPicture& p = picture();
-    std::fill(p.bits.begin(), p.bits.end(), uint8_t{0});
-    // The part of the source that lands inside the client area, in top-down rows.
-    const int x0 = std::max(0, destX);
-    const int x1 = std::min(p.width, destX + width);
-    const int y0 = std::max(0, destY);
-    const int y1 = std::min(p.height, destY + height);
+    // The part of the block that the picture has and that lands inside the client area,
+    // in top-down rows.
+    const int64_t copyW = std::min<int64_t>(width, std::max(blockWidth, 0));
+    const int64_t copyH = std::min<int64_t>(height, std::max(blockHeight, 0));
+    const int x0 = static_cast<int>(std::max<int64_t>(0, destX));
+    const int x1 = static_cast<int>(std::min<int64_t>(p.width, int64_t(destX) + copyW));
+    const int y0 = static_cast<int>(std::max<int64_t>(0, destY));
+    const int y1 = static_cast<int>(std::min<int64_t>(p.height, int64_t(destY) + copyH));
     if (x0 < x1 && y0 < y1) {
         const size_t bytes = static_cast<size_t>(x1 - x0) * 3;
         for (int y = y0; y < y1; ++y) {

@@ -30,9 +30,12 @@ void setWindowCaption(std::string_view captionSjis);
 // Asks for a Paint message once the queue is otherwise empty (repeated calls coalesce).
 void invalidateWindow();
 
-// Paints a 24-bit BGR bottom-up picture into the client area with its top-left corner at
-// (destX, destY); whatever it does not cover shows black. stride is bytes per row.
-void presentFront(const uint8_t* bgrBottomUp, int width, int height, int stride, int destX, int destY);
+// Copies the blockWidth x blockHeight block at (0, 0) of a 24-bit BGR bottom-up picture
+// (the part of it that the picture has) into the client area at (destX, destY), the way a
+// blit does: the window is not erased first, so whatever the block does not cover keeps
+// what the window showed before. stride is bytes per row.
+void presentFront(const uint8_t* bgrBottomUp, int width, int height, int stride, int destX, int destY,
+                  int blockWidth, int blockHeight);
 
 // What the window shows now: client-sized, 24-bit BGR rows bottom-up, each row padded to a
 // multiple of 4 bytes. Black before the first paint.

@@ -102,9 +102,7 @@ void ShellHost::invalidate(const Rect&) { invalidateWindow(); }
 void ShellHost::pump() { pumpMessages(); }
 void ShellHost::paint(const Bitmap& front, int32_t x, int32_t y, int32_t width, int32_t height) {
     if (front.empty()) return;
-    (void)width;
-    (void)height;
-    presentFront(front.bits, front.width(), front.height(), front.stride(), x, y);
+    presentFront(front.bits, front.width(), front.height(), front.stride(), x, y, width, height);
 }
 
 void ShellHost::pumpFrame(bool idle) { pumpMessages(idle); }

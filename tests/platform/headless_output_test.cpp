@@ -39,7 +39,10 @@ uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t{b[at + 3]} << 24);
 }
 
-TEST_F(HeadlessTest, PresentAtAnOffsetLeavesTheUncoveredPartBlack) {
+// The shake's paints: the block destRect.right x destRect.bottom from (0, 0) of the picture
+// goes to the window at the destination's corner; the strips it does not cover keep what
+// the window showed before instead of turning black.
+TEST_F(HeadlessTest, PresentCopiesTheBlockAndKeepsTheUncoveredStrips) {
     start();
     ASSERT_TRUE(createWindow("test", 800, 600, false));
     const WindowPicture& p = windowPicture();
@@ -49,22 +52,38 @@ TEST_F(HeadlessTest, PresentAtAnOffsetLeavesTheUncoveredPartBlack) {
 
     int stride = 0;
     std::vector<uint8_t> bits = gradient(stride);
-    presentFront(bits.data(), 800, 600, stride, 40, -40);  // one step of a shake
-    EXPECT_EQ(pixelAt(p, 39, 100)[2], 0);
-    EXPECT_EQ(pixelAt(p, 100, 559)[2], 7);
-    EXPECT_EQ(pixelAt(p, 100, 560)[2], 0);
-    const uint8_t* px = pixelAt(p, 40, 0);  // source (0, 40)
-    EXPECT_EQ(px[0], 0);
-    EXPECT_EQ(px[1], 40);
-    EXPECT_EQ(px[2], 7);
-    px = pixelAt(p, 799, 559);  // source (759, 599)
-    EXPECT_EQ(px[0], static_cast<uint8_t>(759));
-    EXPECT_EQ(px[1], static_cast<uint8_t>(599));
+    const std::vector<uint8_t> grey(bits.size(), 0x20);
+    struct Step {
+        int left, top, right, bottom;
+        int oldX, oldY;       // a pixel of an uncovered strip: still the grey picture
+        int newX, newY;       // a covered pixel and the source pixel it shows
+        int srcX, srcY;
+    };
+    const Step steps[] = {
+        {-40, -40, 760, 560, 720, 100, 719, 519, 759, 559},
+        {40, 40, 840, 640, 39, 100, 40, 40, 0, 0},
+        {40, -40, 840, 560, 39, 100, 799, 519, 759, 559},
+        {-40, 40, 760, 640, 100, 39, 0, 40, 40, 0},
+    };
+    for (const Step& s : steps) {
+        presentFront(grey.data(), 800, 600, stride, 0, 0, 800, 600);
+        presentFront(bits.data(), 800, 600, stride, s.left, s.top, s.right, s.bottom);
+        EXPECT_EQ(pixelAt(p, s.oldX, s.oldY)[0], 0x20) << s.left << "," << s.top;
+        const uint8_t* px = pixelAt(p, s.newX, s.newY);
+        EXPECT_EQ(px[0], static_cast<uint8_t>(s.srcX)) << s.left << "," << s.top;
+        EXPECT_EQ(px[1], static_cast<uint8_t>(s.srcY)) << s.left << "," << s.top;
+    }
+    // The block's size counts, not the picture's: a 760 x 560 block at (-40, -40) leaves
+    // the right and bottom strips alone.
+    presentFront(grey.data(), 800, 600, stride, 0, 0, 800, 600);
+    presentFront(bits.data(), 800, 600, stride, -40, -40, 760, 560);
+    EXPECT_EQ(pixelAt(p, 730, 10)[0], 0x20);
+    EXPECT_EQ(pixelAt(p, 10, 530)[0], 0x20);
 
-    presentFront(bits.data(), 800, 600, stride, 0, 0);
+    presentFront(bits.data(), 800, 600, stride, 0, 0, 800, 600);
     EXPECT_EQ(std::memcmp(p.bits.data(), bits.data(), bits.size()), 0);
-    presentFront(bits.data(), 800, 600, stride, 900, 0);  // entirely outside
-    EXPECT_EQ(pixelAt(p, 10, 10)[2], 0);
+    presentFront(grey.data(), 800, 600, stride, 900, 0, 800, 600);  // entirely outside
+    EXPECT_EQ(std::memcmp(p.bits.data(), bits.data(), bits.size()), 0);
 }
 
 TEST_F(HeadlessTest, ScreenshotsAreTakenWhenTheirTimeIsReached) {
@@ -75,7 +94,7 @@ TEST_F(HeadlessTest, ScreenshotsAreTakenWhenTheirTimeIsReached) {
     start(o);
     int stride = 0;
     std::vector<uint8_t> bits = gradient(stride);
-    presentFront(bits.data(), 800, 600, stride, 0, 0);
+    presentFront(bits.data(), 800, 600, stride, 0, 0, 800, 600);
     advanceFrame();  // 0 -> 16: the picture painted at 0 is due for 0
     ASSERT_TRUE(std::filesystem::exists(dir.file("first.bmp")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("later.png")));

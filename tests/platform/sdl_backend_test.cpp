@@ -50,7 +50,7 @@ TEST_F(SdlBackendTest, WindowEventsBecomeGameMessages) {
     ASSERT_TRUE(createWindow("Vellora", 800, 600, false));
     showWindow();
     std::vector<uint8_t> bits(800 * 3 * 600, 0x80);
-    presentFront(bits.data(), 800, 600, 800 * 3, -40, 40);
+    presentFront(bits.data(), 800, 600, 800 * 3, -40, 40, 760, 640);
     EXPECT_EQ(windowPicture().bits[0], 0x80);  // bottom-left still covered
     drain();
 
