@@ -90,9 +90,10 @@ void Engine::pictureCommand(CommandId id) {
     if (!screen) return;
     Screen& s = *screen;
     const int count = argCount();
-    // Arguments counted from the end, as Del, ShowLayer and Draw find their transition.
-    auto tailText = [&](int fromEnd) { return count - fromEnd >= 2 ? argText(count - fromEnd) : nullptr; };
-    auto tailNumber = [&](int fromEnd) { return count - fromEnd >= 2 ? argNumber(count - fromEnd) : 0; };
+    // Elements counted from the end, as Del and ShowLayer find their transition. With at
+    // most one argument they reach the command's own name, which reads as 0.
+    auto tailText = [&](int fromEnd) { return argText(count - fromEnd); };
+    auto tailNumber = [&](int fromEnd) { return argNumber(count - fromEnd); };
 
     switch (id) {
     case CommandId::Draw: {

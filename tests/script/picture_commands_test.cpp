@@ -86,6 +86,12 @@ TEST_F(PictureCommands, DelAndShowLayerTakeTheirTransitionFromTheEnd) {
     EXPECT_NE(screen().findLayer(3), -1);
     EXPECT_EQ(engine.scopes[0].find("$save_layer02"), -1);
     EXPECT_EQ(record("$save_layer03"), "Draw(3,a.bmp,0,0,0,0,0,LAYER_NORMAL)");
+
+    // With at most one argument the transition comes from the command's name: 0, quietly.
+    MessageBoxRecorder boxes;
+    for (const char* statement : {"Del()", "Del(2)", "ShowLayer()", "ShowLayer(2)"}) run(statement);
+    EXPECT_TRUE(boxes.lines.empty());
+    EXPECT_NE(screen().findLayer(3), -1);
 }
 
 TEST_F(PictureCommands, RecordFields) {
