@@ -12,6 +12,7 @@ namespace zre {
 namespace vk {
 inline constexpr int32_t Back = 8;
 inline constexpr int32_t Tab = 9;
+inline constexpr int32_t Clear = 12;   // keypad 5 without NumLock
 inline constexpr int32_t Return = 13;
 inline constexpr int32_t Shift = 16;
 inline constexpr int32_t Control = 17;
@@ -28,6 +29,7 @@ inline constexpr int32_t Right = 39;
 inline constexpr int32_t Down = 40;
 inline constexpr int32_t Insert = 45;
 inline constexpr int32_t Delete = 46;
+inline constexpr int32_t Numpad0 = 96;   // Numpad0..Numpad9 are 96..105
 inline constexpr int32_t F1 = 112;    // F1..F12 are 112..123
 } // namespace vk
 

@@ -48,22 +48,28 @@ TEST(Letterbox, MapsWindowPointsToGamePoints) {
 }
 
 TEST(SdlKeys, BecomeWindowsVirtualKeys) {
-    using detail::virtualKeyFromSdl;
-    EXPECT_EQ(virtualKeyFromSdl(SDLK_RETURN), 13);
-    EXPECT_EQ(virtualKeyFromSdl(SDLK_KP_ENTER), 13);
-    EXPECT_EQ(virtualKeyFromSdl(SDLK_ESCAPE), 27);
-    EXPECT_EQ(virtualKeyFromSdl(SDLK_SPACE), 32);
-    EXPECT_EQ(virtualKeyFromSdl(SDLK_PAGEUP), 33);
-    EXPECT_EQ(virtualKeyFromSdl(SDLK_PAGEDOWN), 34);
-    EXPECT_EQ(virtualKeyFromSdl(SDLK_UP), 38);
-    EXPECT_EQ(virtualKeyFromSdl(SDLK_DOWN), 40);
-    EXPECT_EQ(virtualKeyFromSdl(SDLK_LCTRL), 17);
-    EXPECT_EQ(virtualKeyFromSdl(SDLK_RCTRL), 17);
-    EXPECT_EQ(virtualKeyFromSdl(SDLK_a), 'A');
-    EXPECT_EQ(virtualKeyFromSdl(SDLK_z), 'Z');
-    EXPECT_EQ(virtualKeyFromSdl(SDLK_7), '7');
-    EXPECT_EQ(virtualKeyFromSdl(SDLK_F12), 123);
-    EXPECT_EQ(virtualKeyFromSdl(SDLK_CAPSLOCK), 0);
+    struct Case {
+        SDL_Keycode key;
+        bool numLock;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {SDLK_RETURN, true, 13},   {SDLK_KP_ENTER, false, 13}, {SDLK_ESCAPE, true, 27},
+        {SDLK_SPACE, true, 32},    {SDLK_PAGEUP, true, 33},    {SDLK_PAGEDOWN, true, 34},
+        {SDLK_UP, true, 38},       {SDLK_DOWN, true, 40},      {SDLK_LCTRL, true, 17},
+        {SDLK_RCTRL, true, 17},    {SDLK_a, true, 'A'},        {SDLK_z, true, 'Z'},
+        {SDLK_7, true, '7'},       {SDLK_F12, true, 123},      {SDLK_F13, true, 124},
+        // The keypad follows NumLock: digits with it, the printed keys without it.
+        {SDLK_KP_8, false, 38},    {SDLK_KP_2, false, 40},     {SDLK_KP_9, false, 33},
+        {SDLK_KP_3, false, 34},    {SDLK_KP_5, false, 12},     {SDLK_KP_PERIOD, false, 46},
+        {SDLK_KP_8, true, 104},    {SDLK_KP_0, true, 96},      {SDLK_KP_9, true, 105},
+        {SDLK_KP_PERIOD, true, 110},
+        // Every other key still has a code, so it reaches the key state.
+        {SDLK_CAPSLOCK, true, 0x14}, {SDLK_COMMA, true, 0xBC}, {SDLK_MUTE, true, 0xFF},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(detail::virtualKeyFromSdl(c.key, c.numLock), c.expected) << SDL_GetKeyName(c.key) << " " << c.numLock;
+    }
 }
 
 } // namespace

@@ -59,7 +59,7 @@ TEST_F(SdlBackendTest, WindowEventsBecomeGameMessages) {
     e.key.keysym.sym = SDLK_RETURN;
     push(e);
     e.type = SDL_KEYUP;
-    e.key.keysym.sym = SDLK_CAPSLOCK;  // no code for the engine: dropped
+    e.key.keysym.sym = SDLK_KP_9;  // NumLock off: Page Up
     push(e);
     e = SDL_Event{};
     e.type = SDL_MOUSEWHEEL;
@@ -75,16 +75,18 @@ TEST_F(SdlBackendTest, WindowEventsBecomeGameMessages) {
     e.type = SDL_QUIT;
     push(e);
     std::vector<Message> got = drain();
-    ASSERT_EQ(got.size(), 4u);
-    EXPECT_EQ(got[2].kind, MessageKind::RButtonUp);
-    EXPECT_EQ(got[2].x, 400);
-    EXPECT_EQ(got[2].y, 300);
-    got.erase(got.begin() + 2);
+    ASSERT_EQ(got.size(), 5u);
+    EXPECT_EQ(got[3].kind, MessageKind::RButtonUp);
+    EXPECT_EQ(got[3].x, 400);
+    EXPECT_EQ(got[3].y, 300);
+    got.erase(got.begin() + 3);
     EXPECT_EQ(got[0].kind, MessageKind::KeyDown);
     EXPECT_EQ(got[0].key, 13);
-    EXPECT_EQ(got[1].kind, MessageKind::MouseWheel);
-    EXPECT_EQ(got[1].wheel, -1);
-    EXPECT_EQ(got[2].kind, MessageKind::Close);
+    EXPECT_EQ(got[1].kind, MessageKind::KeyUp);
+    EXPECT_EQ(got[1].key, vk::Prior);
+    EXPECT_EQ(got[2].kind, MessageKind::MouseWheel);
+    EXPECT_EQ(got[2].wheel, -1);
+    EXPECT_EQ(got[3].kind, MessageKind::Close);
 
     e = SDL_Event{};
     e.type = SDL_KEYDOWN;

@@ -205,8 +205,7 @@ void SdlBackend::translate(const SDL_Event& e) {
         }
     case SDL_KEYDOWN:
     case SDL_KEYUP:
-        m.key = virtualKeyFromSdl(e.key.keysym.sym);
-        if (m.key == 0) return;
+        m.key = virtualKeyFromSdl(e.key.keysym.sym, (e.key.keysym.mod & KMOD_NUM) != 0);
         m.kind = e.type == SDL_KEYDOWN ? MessageKind::KeyDown : MessageKind::KeyUp;
         queueInput(std::move(m));
         return;
