@@ -1,6 +1,7 @@
 #include "platform/messages.h"
 
 #include "platform/backend.h"
+#include "platform/termination_signals.h"
 
 namespace zre {
 
@@ -9,6 +10,10 @@ namespace {
 // Next message without letting the backend count the call as idle spinning.
 bool takeMessage(Message& message, bool countEmpty) {
     detail::PlatformState& c = detail::platformState();
+    if (takeTerminationRequest()) {
+        message = makeMessage(MessageKind::Destroy);
+        return true;
+    }
     detail::backend().pollEvents();
     if (!c.queue.empty()) {
         message = std::move(c.queue.front());

@@ -14,6 +14,7 @@
 #include "platform/message_box.h"
 #include "platform/platform.h"
 #include "platform/process.h"
+#include "platform/termination_signals.h"
 #include "platform/window.h"
 #include "script/engine.h"
 #include "script/variable_dump.h"
@@ -189,6 +190,7 @@ int runShell(const std::vector<std::string>& args) {
     }
 
     if (!initPlatform(headless, options)) return 1;
+    installTerminationSignals();
     if (chdir(gameDir.c_str()) != 0) {
         std::fprintf(stderr, "zre: cannot open the game folder %s\n", gameDir.c_str());
         shutdownPlatform();

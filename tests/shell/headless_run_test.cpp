@@ -138,6 +138,25 @@ TEST(HeadlessRun, QuitQuestion) {
     }
 }
 
+// A termination signal ends the game as a logout does: the settings are written and no
+// question is asked. The run could only end by the signal.
+TEST(HeadlessRun, TerminationSignalsEndTheGameWithoutTheQuestion) {
+    for (const char* signal : {"TERM", "INT", "HUP"}) {
+        SCOPED_TRACE(signal);
+        TempDir dir;
+        std::string game = copyGame(dir, "flow");
+        packZrb(game);
+        std::string command = "cd '" + game + "' && { '" ZRE_BINARY_DIR
+                              "/src/zre' --headless --max-ms 2000000000 --dump-vars dump.txt . 2> errors.txt & "
+                              "pid=$!; sleep 0.5; kill -" + signal + " $pid; wait $pid; }";
+        EXPECT_EQ(zre::test::runCommand(command), 0);
+        std::string errors = zre::test::readText(game + "/errors.txt");
+        EXPECT_EQ(errors.find("messagebox"), std::string::npos) << errors;
+        EXPECT_TRUE(fs::exists(game + "/dat/system.dat"));
+        EXPECT_TRUE(has(zre::test::readText(game + "/dump.txt"), "[system]"));
+    }
+}
+
 TEST(HeadlessRun, MissingSystemScriptEndsWithItsMessage) {
     TempDir dir;
     GameRun r = runGame(dir.path(), "--max-ms 1000");

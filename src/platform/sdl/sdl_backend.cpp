@@ -33,6 +33,8 @@ std::unique_ptr<SdlBackend> SdlBackend::create() {
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    // Termination signals are the game's own business (they end it without the question).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "zre: cannot open a window: %s\n", SDL_GetError());
         return nullptr;
@@ -243,10 +245,12 @@ void SdlBackend::pollEvents() {
 }
 
 bool SdlBackend::wait(std::optional<uint32_t> timeoutMs) {
+    // Waits are cut into slices so that a termination signal, which cannot wake SDL, is
+    // still seen within a moment.
+    constexpr uint32_t kSliceMs = 250;
     SDL_Event e;
-    int got = timeoutMs ? SDL_WaitEventTimeout(&e, static_cast<int>(std::min<uint32_t>(*timeoutMs, INT32_MAX)))
-                        : SDL_WaitEvent(&e);
-    if (got) translate(e);
+    const uint32_t ms = timeoutMs ? std::min(*timeoutMs, kSliceMs) : kSliceMs;
+    if (SDL_WaitEventTimeout(&e, static_cast<int>(ms))) translate(e);
     return true;
 }
 
