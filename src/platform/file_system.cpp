@@ -2,6 +2,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <locale.h>
+#include <wctype.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -125,6 +127,63 @@ std::string hostPath(std::string_view gamePath) {
     return host;
 }
 
+namespace {
+
+// The code point at s[i] (moving i past it); a broken sequence yields its first byte.
+uint32_t nextCodePoint(std::string_view s, size_t& i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    const size_t extra = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
+    if (extra == 0 || s.size() - i < extra + 1) {
+        ++i;
+        return b;
+    }
+    uint32_t cp = b & (0x3Fu >> extra);
+    for (size_t k = 1; k <= extra; ++k) {
+        const auto c = static_cast<unsigned char>(s[i + k]);
+        if ((c & 0xC0) != 0x80) {
+            ++i;
+            return b;
+        }
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    i += extra + 1;
+    return cp;
+}
+
+// The name as the UTF-16 code units of its upper-case form.
+std::vector<uint16_t> upperUtf16(std::string_view utf8) {
+    static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    std::vector<uint16_t> units;
+    units.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        uint32_t cp = nextCodePoint(utf8, i);
+        if (cp < 0x10000) {
+            uint32_t up = cp;
+            if (unicode) {
+                up = static_cast<uint32_t>(towupper_l(static_cast<wint_t>(cp), unicode));
+            } else if (cp >= 'a' && cp <= 'z') {
+                up = cp - 0x20;
+            }
+            // The upper-case form must stay one code unit, as a per-unit table keeps it.
+            units.push_back(static_cast<uint16_t>(up < 0x10000 ? up : cp));
+        } else {
+            cp -= 0x10000;
+            units.push_back(static_cast<uint16_t>(0xD800 + (cp >> 10)));
+            units.push_back(static_cast<uint16_t>(0xDC00 + (cp & 0x3FF)));
+        }
+    }
+    return units;
+}
+
+} // namespace
+
+bool windowsNameOrder(std::string_view a, std::string_view b) {
+    const std::vector<uint16_t> ua = upperUtf16(a);
+    const std::vector<uint16_t> ub = upperUtf16(b);
+    if (ua != ub) return ua < ub;
+    return a < b;
+}
+
 std::vector<HostEntry> listDirectory(std::string_view gamePath) {
     std::string host = hostPath(gamePath);
     std::vector<std::pair<std::string, bool>> names;
@@ -142,7 +201,8 @@ std::vector<HostEntry> listDirectory(std::string_view gamePath) {
         names.emplace_back(std::string(name), directory);
     }
     ::closedir(dir);
-    std::sort(names.begin(), names.end());
+    std::sort(names.begin(), names.end(),
+              [](const auto& x, const auto& y) { return windowsNameOrder(x.first, y.first); });
     std::vector<HostEntry> entries;
     entries.reserve(names.size());
     for (auto& [name, directory] : names) entries.push_back(HostEntry{utf8ToSjis(name), directory});

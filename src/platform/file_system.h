@@ -20,8 +20,14 @@ struct HostEntry {
     bool directory = false;
 };
 
-// Entries of a folder (not "." and ".."), in a stable order (sorted by host name).
+// Entries of a folder (not "." and ".."), in the order Windows lists a folder of its file
+// system (see windowsNameOrder).
 std::vector<HostEntry> listDirectory(std::string_view gamePath);
+
+// The order of names in a Windows folder listing: each name upper-cased and compared code
+// unit by code unit in UTF-16, so letters sort without regard to case and before "_".
+// Names that differ only in case (possible here, not there) keep their byte order.
+bool windowsNameOrder(std::string_view utf8A, std::string_view utf8B);
 
 enum class HostKind { Missing, File, Directory };
 HostKind hostKind(std::string_view gamePath);

@@ -120,6 +120,22 @@ TEST(FileSystem, ListingKindsAndWholeFiles) {
     EXPECT_FALSE(readWholeFile(dir.file("none")));
 }
 
+// A folder lists as Windows lists it: upper-cased UTF-16 code units, so case does not
+// matter, letters come before "_", kana before kanji, and full-width letters fold too.
+TEST(FileSystem, FoldersListInWindowsOrder) {
+    TempDir dir;
+    const std::vector<std::string> files = {"_x.txt", "b.txt", "a_b.txt", "AB.txt", "a.txt", "C1.txt",
+                                            "c10.txt", "c2.txt", "漢.txt", "かな.txt", "ｂ.txt", "Ａ.txt"};
+    for (const std::string& f : files) writeFile(dir.file(f), std::string());
+    std::vector<std::string> listed;
+    for (const HostEntry& e : listDirectory(dir.path())) listed.push_back(sjisToUtf8(e.name));
+    EXPECT_EQ(listed, (std::vector<std::string>{"a.txt", "AB.txt", "a_b.txt", "b.txt", "C1.txt", "c10.txt", "c2.txt",
+                                                "_x.txt", "かな.txt", "漢.txt", "Ａ.txt", "ｂ.txt"}));
+    // Names that differ only in case keep a stable order.
+    EXPECT_TRUE(windowsNameOrder("A.txt", "a.txt"));
+    EXPECT_FALSE(windowsNameOrder("a.txt", "A.txt"));
+}
+
 TEST(FileSystem, AtomicWritesReplaceWholeFilesAndLeaveNothingBehind) {
     TempDir dir;
     std::filesystem::create_directories(dir.file("dat"));
