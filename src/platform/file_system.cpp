@@ -92,10 +92,36 @@ bool matchesWildcard(std::string_view pattern, std::string_view name) {
     return false;
 }
 
-std::string hostPath(std::string_view gamePath) {
-    std::string host;
+namespace {
+
+// The per-user folder that holds the game's "./dat" files of a read-only install; empty
+// while the game folder's own "dat" is used.
+std::string& dataRedirect() {
+    static std::string folder;
+    return folder;
+}
+
+// For a relative game path into the game's data folder ("./dat/save00.sav", "dat\x"), the
+// part below that folder ("save00.sav"; empty for the folder itself).
+std::optional<std::string_view> belowDataFolder(std::string_view gamePath) {
     size_t i = 0;
-    if (!gamePath.empty() && isSeparator(gamePath[0])) {
+    if (!gamePath.empty() && isSeparator(gamePath[0])) return std::nullopt;
+    while (i < gamePath.size()) {
+        size_t start = i;
+        while (i < gamePath.size() && !isSeparator(gamePath[i])) i += isLeadByteAt(gamePath, i) ? 2 : 1;
+        std::string_view component = gamePath.substr(start, i - start);
+        while (i < gamePath.size() && isSeparator(gamePath[i])) ++i;
+        if (component.empty() || component == ".") continue;
+        if (!equalsIgnoringCase(component, "dat")) return std::nullopt;
+        return gamePath.substr(i);
+    }
+    return std::nullopt;
+}
+
+// Resolves gamePath component by component below host (the current folder when empty).
+std::string resolveBelow(std::string host, std::string_view gamePath) {
+    size_t i = 0;
+    if (host.empty() && !gamePath.empty() && isSeparator(gamePath[0])) {
         host = "/";
         i = 1;
     }
@@ -125,6 +151,30 @@ std::string hostPath(std::string_view gamePath) {
     }
     if (trailingSeparator && !host.empty() && host.back() != '/') host += '/';
     return host;
+}
+
+} // namespace
+
+void setDataFolderRedirect(std::string hostFolder) { dataRedirect() = std::move(hostFolder); }
+
+std::string hostPath(std::string_view gamePath) {
+    if (!dataRedirect().empty()) {
+        if (std::optional<std::string_view> rest = belowDataFolder(gamePath)) {
+            // The player's copy first; what the game shipped in its own "dat" otherwise.
+            std::string user = resolveBelow(dataRedirect(), *rest);
+            if (hostExists(user)) return user;
+            std::string own = resolveBelow("", gamePath);
+            return hostExists(own) ? own : user;
+        }
+    }
+    return resolveBelow("", gamePath);
+}
+
+std::string hostPathForWriting(std::string_view gamePath) {
+    if (!dataRedirect().empty()) {
+        if (std::optional<std::string_view> rest = belowDataFolder(gamePath)) return resolveBelow(dataRedirect(), *rest);
+    }
+    return resolveBelow("", gamePath);
 }
 
 namespace {
@@ -304,11 +354,11 @@ bool writeHostFileAtomically(const std::string& target, const void* data, size_t
 }
 
 bool writeFileAtomically(std::string_view gamePath, const void* data, size_t size) {
-    return writeHostFileAtomically(hostPath(gamePath), data, size);
+    return writeHostFileAtomically(hostPathForWriting(gamePath), data, size);
 }
 
 bool makeDirectories(std::string_view gamePath) {
-    std::string host = hostPath(gamePath);
+    std::string host = hostPathForWriting(gamePath);
     if (host.empty()) return false;
     std::error_code ec;
     std::filesystem::create_directories(host, ec);

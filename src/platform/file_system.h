@@ -12,8 +12,15 @@
 namespace zre {
 
 // The host path (UTF-8) for a game path. Components that exist are resolved
-// case-insensitively; the remainder is converted as written.
+// case-insensitively; the remainder is converted as written. With a data folder redirect,
+// a path into the game's "./dat" names the player's copy when it exists, else the game's.
 std::string hostPath(std::string_view gamePath);
+// The host path a write to the game path goes to: with a redirect, the player's folder.
+std::string hostPathForWriting(std::string_view gamePath);
+
+// Keeps the game's "./dat" files in hostFolder (a read-only install); empty: in the game
+// folder itself. See chooseDataFolder (platform/game_folder.h).
+void setDataFolderRedirect(std::string hostFolder);
 
 struct HostEntry {
     std::string name;     // Shift JIS, as a script would write it

@@ -13,6 +13,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/game_folder.h"
+
 namespace zre {
 
 namespace {
@@ -21,15 +23,6 @@ namespace {
 std::vector<int>& heldLocks() {
     static std::vector<int> fds;
     return fds;
-}
-
-uint64_t fnv1a64(std::string_view s) {
-    uint64_t h = 14695981039346656037ull;
-    for (char c : s) {
-        h ^= static_cast<uint8_t>(c);
-        h *= 1099511628211ull;
-    }
-    return h;
 }
 
 std::filesystem::path lockFolder() {
@@ -45,14 +38,10 @@ std::filesystem::path lockFolder() {
 } // namespace
 
 bool acquireInstanceLock(std::string_view gameDir) {
-    std::error_code ec;
-    std::filesystem::path dir(gameDir.empty() ? std::string_view(".") : gameDir);
-    std::filesystem::path real = std::filesystem::canonical(dir, ec);
-    if (ec) real = std::filesystem::absolute(dir, ec).lexically_normal();
-    const std::string key = real.string();
+    const std::string key = realFolderPath(gameDir);
 
     char name[40];
-    std::snprintf(name, sizeof name, "zre-%016llx.lock", static_cast<unsigned long long>(fnv1a64(key)));
+    std::snprintf(name, sizeof name, "zre-%016llx.lock", static_cast<unsigned long long>(pathHash(key)));
     const std::string lockPath = (lockFolder() / name).string();
 
     int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);

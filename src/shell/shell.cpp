@@ -8,6 +8,7 @@
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/game_folder.h"
 #include "platform/input_state.h"
 #include "platform/instance_lock.h"
 #include "platform/key_state.h"
@@ -201,6 +202,10 @@ int runShell(const std::vector<std::string>& args) {
         shutdownPlatform();
         return 0;
     }
+
+    // A game installed where the player cannot write keeps its settings and saves in a
+    // folder of the player's.
+    chooseDataFolder();
 
     // A captioned window when the desktop has room around the game, a popup otherwise.
     DisplaySize desk = desktopSize();

@@ -29,10 +29,10 @@ std::string copyGame(const TempDir& dir, const std::string& name) {
     return target;
 }
 
-GameRun runGame(const std::string& game, const std::string& options) {
+GameRun runGame(const std::string& game, const std::string& options, const std::string& environment = "") {
     GameRun r;
-    std::string command = "cd '" + game + "' && '" ZRE_BINARY_DIR "/src/zre' --headless --dump-vars dump.txt " +
-                          options + " . 2> errors.txt";
+    std::string command = "cd '" + game + "' && " + environment + "'" ZRE_BINARY_DIR
+                          "/src/zre' --headless --dump-vars dump.txt " + options + " . 2> errors.txt";
     r.exitCode = zre::test::runCommand(command);
     r.errors = zre::test::readText(game + "/errors.txt");
     r.dump = zre::test::readText(game + "/dump.txt");
@@ -155,6 +155,36 @@ TEST(HeadlessRun, TerminationSignalsEndTheGameWithoutTheQuestion) {
         EXPECT_TRUE(fs::exists(game + "/dat/system.dat"));
         EXPECT_TRUE(has(zre::test::readText(game + "/dump.txt"), "[system]"));
     }
+}
+
+// A game folder whose "dat" cannot be written keeps its data files in the player's folder:
+// written there on the first run and read from there on the next.
+TEST(HeadlessRun, AReadOnlyInstallKeepsItsDataInThePlayersFolder) {
+    TempDir dir;
+    std::string game = copyGame(dir, "flow");
+    packZrb(game);
+    // "dat" taken by a file cannot become the data folder (a read-only mount behaves the
+    // same; root ignores permission bits, so this is the case every runner can build).
+    zre::test::writeFile(game + "/dat", std::string("not a folder"));
+    const std::string home = dir.file("xdg");
+    zre::test::writeFile(game + "/input.txt", std::string(kNewGame));
+    const std::string options = "--max-ms 3000 --input input.txt";
+    GameRun first = runGame(game, options, "XDG_DATA_HOME='" + home + "' ");
+    ASSERT_EQ(first.exitCode, 0) << first.errors;
+    EXPECT_EQ(first.errors, "");
+    std::vector<fs::path> folders;
+    for (const auto& e : fs::directory_iterator(home + "/zre")) folders.push_back(e.path());
+    ASSERT_EQ(folders.size(), 1u);
+    EXPECT_EQ(folders[0].filename().string().rfind("game-", 0), 0u) << folders[0];
+    EXPECT_TRUE(fs::exists(folders[0] / "system.dat"));
+    EXPECT_TRUE(fs::exists(folders[0] / "game.dat"));
+    EXPECT_EQ(valueOf(first.dump, "$passes"), 1) << first.dump;
+
+    // The second run finds the system data there: the start-up of a second run.
+    GameRun second = runGame(game, options, "XDG_DATA_HOME='" + home + "' ");
+    ASSERT_EQ(second.exitCode, 0) << second.errors;
+    EXPECT_EQ(valueOf(second.dump, "$sys_auto"), 0) << second.dump;
+    EXPECT_EQ(zre::test::readText(game + "/dat"), "not a folder");
 }
 
 TEST(HeadlessRun, MissingSystemScriptEndsWithItsMessage) {
