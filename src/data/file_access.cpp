@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "data/byte_stream.h"
 #include "data/gpk_archive.h"
 #include "platform/file_system.h"
 #include "platform/sjis.h"
@@ -147,6 +148,19 @@ FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
         size = std::exchange(other.size, 0);
     }
     return *this;
+}
+
+std::unique_ptr<ByteStream> openGameStream(std::string_view path) {
+    std::string folder;
+    std::string name;
+    splitPath(path, folder, name);
+    if (folder.empty() || isDirectory(folder)) return FileStream::open(hostPath(path));
+    GpkArchive archive;
+    GpkEntry entry;
+    if (!archive.open(folder) || archive.find(name, &entry) < 0) return nullptr;
+    std::unique_ptr<ByteStream> file = FileStream::open(hostPath(archive.archivePath));
+    if (!file) return nullptr;
+    return std::make_unique<SubStream>(std::move(file), entry.offset, entry.size);
 }
 
 int FileHandle::open(std::string_view path) {

@@ -4,10 +4,13 @@
 // names a GPK2 package and the rest a member inside it.
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace zre {
+
+class ByteStream;
 
 constexpr uint32_t kAttributeDirectory = 0x10;  // the directory bit of fileAttributes
 constexpr uint32_t kAttributeNormal = 0x80;
@@ -29,6 +32,10 @@ std::string_view pathExtension(std::string_view path);
 // ext (converted to lower case) occurs in the path's extension; case-sensitive on the
 // path's side.
 bool hasExtension(std::string_view path, std::string_view ext);
+
+// What path names, plain file or package member, as a stream of exactly its bytes;
+// nullptr when nothing readable is there (no file, no package, no such member).
+std::unique_ptr<ByteStream> openGameStream(std::string_view path);
 
 // An open plain file or package member. It delivers exactly `size` bytes: reads stop at
 // the member's end and never run into the next member.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "data/byte_stream.h"
 #include "data/gpk_archive.h"
 #include "support/test_support.h"
 
@@ -193,6 +194,29 @@ TEST_F(GameFolder, PackageMembersOpenThroughTheArchivePath) {
         EXPECT_EQ(f.open(path(rest)), 1);
         EXPECT_FALSE(f.isOpen());
         EXPECT_EQ(f.size, 0u);
+    }
+}
+
+TEST_F(GameFolder, GameStreamsOpenPlainFilesAndPackageMembers) {
+    auto readStream = [](ByteStream& s) {
+        std::string bytes(static_cast<size_t>(s.size()), '\0');
+        EXPECT_TRUE(s.readExact(0, bytes.data(), bytes.size()));
+        return bytes;
+    };
+    std::unique_ptr<ByteStream> plain = openGameStream(path("data/sub/file.bmp"));
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(readStream(*plain), "0123456789");
+
+    std::unique_ptr<ByteStream> member = openGameStream(path("PKG.DAT/first.bmp"));
+    ASSERT_TRUE(member);
+    EXPECT_EQ(readStream(*member), "AAAAA");
+    char more = 0;
+    EXPECT_EQ(member->readAt(5, &more, 1), 0u);  // the next member is not part of it
+
+    const std::string misses[] = {"pkg.dat/third.bmp", "nofolder/first.bmp", "missing.bmp", "data/sub"};
+    for (const std::string& rest : misses) {
+        SCOPED_TRACE(rest);
+        EXPECT_FALSE(openGameStream(path(rest)));
     }
 }
 
