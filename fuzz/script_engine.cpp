@@ -33,7 +33,7 @@ constexpr uint32_t kFrameMs = 16;
 class VirtualHost : public zre::ScreenHost {
 public:
     uint32_t now() override { return time; }
-    void pump() override { ++time; }
+    void pump(uint32_t) override { ++time; }
     uint32_t time = 10000;
 };
 

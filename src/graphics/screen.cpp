@@ -267,6 +267,12 @@ int Screen::isBusy() const {
     return 0;
 }
 
+uint32_t Screen::idleTime(uint32_t now) const {
+    uint32_t least = kWaitsForInput;
+    for (const auto& task : tasks) least = std::min(least, task->dueIn(now));
+    return least;
+}
+
 void Screen::updateTasks() {
     for (size_t i = tasks.size(); i-- > 0;) {
         if (tasks[i]->done) tasks.erase(tasks.begin() + std::ptrdiff_t(i));

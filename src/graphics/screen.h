@@ -53,8 +53,9 @@ public:
     virtual bool controlHeld() { return false; }
     // Marks an area of the window for repainting, without erasing.
     virtual void invalidate(const Rect& /*area*/) {}
-    // Runs the message pump once (which dispatches paint requests to Screen::paint).
-    virtual void pump() {}
+    // Runs the message pump once (which dispatches paint requests to Screen::paint). When
+    // nothing is queued it may sleep up to waitMs for the next message.
+    virtual void pump(uint32_t /*waitMs*/ = 0) {}
     // Copies the width x height block at (0, 0) of the front buffer to (x, y) of the window.
     virtual void paint(const Bitmap& /*front*/, int32_t /*x*/, int32_t /*y*/, int32_t /*width*/,
                        int32_t /*height*/) {}
@@ -134,6 +135,9 @@ public:
     void finishTasksOn(const Layer* layer);
     int isBusy() const;
     void updateTasks();
+    // How long the tasks can go without an update: the least of their dueIn at now
+    // (kWaitsForInput when every one of them waits for input, or there is none).
+    uint32_t idleTime(uint32_t now) const;
 
     // Factories of the transition tasks: each builds the task on layer layerId (blocking,
     // not skippable), appends it unstarted and returns 1; -1 when the layer does not exist.

@@ -1,6 +1,7 @@
 #include "graphics/task.h"
 
 #include "graphics/screen.h"
+#include "platform/clock.h"
 
 namespace zre {
 
@@ -19,6 +20,7 @@ void Task::pause() { paused = 1; }
 void Task::resume() { paused = 0; }
 int Task::update() { return 0; }
 void Task::onClick() {}
+uint32_t Task::dueIn(uint32_t) const { return 0; }
 
 uint32_t Task::now() const { return screen ? screen->host().now() : 0; }
 bool Task::controlHeld() const { return screen ? screen->host().controlHeld() : false; }
@@ -28,8 +30,15 @@ void TimedTask::start() {
     started_ = true;
     if (controlHeld()) duration = 1;
     startTime = now();
-    nextTime = 0;
+    clearStep();
     paused = 0;
+}
+
+bool TimedTask::stepReached(uint32_t t) const { return !stepSet_ || clockReached(t, nextTime); }
+
+uint32_t TimedTask::dueIn(uint32_t t) const {
+    if (paused || done) return kWaitsForInput;
+    return stepReached(t) ? 0 : nextTime - t;
 }
 
 } // namespace zre

@@ -60,10 +60,13 @@ bool wipeSurfaces(const Task& task, WipeSurfaces& out) {
 }
 
 // Common schedule of the wipes: a step is due once more than stepNumber intervals have
-// passed since the start.
-bool stepDue(const TimedTask& task, int32_t stepNumber, int32_t interval) {
+// passed since the start. The step clock is told the same time, so the main loop knows how
+// long it may sleep until the step.
+bool stepDue(TimedTask& task, int32_t stepNumber, int32_t interval) {
+    const int64_t after = int64_t(stepNumber) * int64_t(interval);
+    task.scheduleStep(task.startTime + uint32_t(std::clamp<int64_t>(after + 1, 0, INT32_MAX)));
     const uint32_t elapsed = task.now() - task.startTime;
-    return int64_t(elapsed) > int64_t(stepNumber) * int64_t(interval);
+    return int64_t(elapsed) > after;
 }
 
 void afterStep(Task& task) {
@@ -131,7 +134,7 @@ void AlphaFadeTask::setup(int32_t durationMs, int32_t startValueIn, int32_t endV
 int AlphaFadeTask::update() {
     if (done || paused) return 0;
     const uint32_t t = now();
-    if (t < nextTime) return 0;
+    if (!stepReached(t)) return 0;
     const double elapsed = double(uint32_t(t - startTime));
     const int64_t g = int64_t(std::trunc(elapsed / double(safeDuration()) * double(endValue - startValue)));
     if (g >= endValue) {
@@ -140,7 +143,7 @@ int AlphaFadeTask::update() {
         return 1;
     }
     if (target) target->alpha = g == 0 ? startValue : int32_t(g);
-    nextTime = t + 16;
+    scheduleStep(t + kTaskStepMs);
     return 0;
 }
 

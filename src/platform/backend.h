@@ -38,6 +38,9 @@ public:
     // Waits for events (up to timeoutMs, or as long as the backend blocks for one message
     // when empty). Returns true when waiting again may still produce a message.
     virtual bool wait(std::optional<uint32_t> timeoutMs) = 0;
+    // Whether waiting for the game's next step sleeps (a real clock) or is left to the
+    // frames (a virtual clock).
+    virtual bool sleepsWhileWaiting() = 0;
     virtual bool isForeground() = 0;
     virtual bool controlDown() = 0;
 

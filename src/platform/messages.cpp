@@ -55,6 +55,13 @@ bool waitMessageTimeout(Message& message, uint32_t ms) {
     return takeMessage(message, false);
 }
 
+bool sleepUntilMessage(Message& message, uint32_t ms) {
+    if (takeMessage(message, false)) return true;
+    if (!detail::backend().sleepsWhileWaiting()) return false;
+    detail::backend().wait(ms);
+    return takeMessage(message, false);
+}
+
 void dispatchMessage(const Message& message) {
     if (message.kind == MessageKind::Quit) return;
     // A copy, so a procedure that replaces itself while running stays alive to the end.

@@ -90,6 +90,11 @@ bool waitMessage(Message& message);
 // 1 ms). False when nothing arrived.
 bool waitMessageTimeout(Message& message, uint32_t ms);
 
+// Gives the processor back while the game waits: sdl sleeps until a message arrives or ms
+// pass. Headless returns at once, since its clock moves only with frames and empty pumps.
+// True when a message was taken.
+bool sleepUntilMessage(Message& message, uint32_t ms);
+
 // Calls the window procedure with the message (Quit is not dispatched).
 void dispatchMessage(const Message& message);
 

@@ -81,8 +81,11 @@ void Engine::run() {
 bool Engine::runFrame() {
     screen->updateTasks();
     screen->compose();
-    const int presented = screen->present();
-    host.pumpFrame(presented == 0);
+    screen->present();
+    // Only a screen that holds the script waits, and then no longer than until its nearest
+    // step or the next message: a frame before the next statement never sleeps.
+    const uint32_t wait = screen->isBusy() ? screen->idleTime(screen->host().now()) : 0;
+    host.pumpFrame(wait);
     advanceFrame();
     if (screen->isBusy()) return true;
 

@@ -13,8 +13,9 @@ namespace zre {
 class EngineHost {
 public:
     virtual ~EngineHost() = default;
-    // The message pump at the end of a frame. idle: the frame had nothing to show.
-    virtual void pumpFrame(bool idle) = 0;
+    // The message pump at the end of a frame. waitMs: how long the frame may sleep for the
+    // next message when none is queued (0: not at all).
+    virtual void pumpFrame(uint32_t waitMs) = 0;
     // A script closed its outermost block: the program ends the way the window's destroy
     // path ends it. Does not return in the real program.
     virtual void endProgram() = 0;
@@ -51,7 +52,7 @@ struct EngineServices {
 // Stand-ins for a program without a window: nothing is pumped, shown or played.
 class NullEngineHost : public EngineHost {
 public:
-    void pumpFrame(bool) override {}
+    void pumpFrame(uint32_t) override {}
     void endProgram() override {}
     void closeWindow() override {}
     void postClose() override {}

@@ -82,8 +82,8 @@ void Engine::setRecordFields(std::string_view prefix, int32_t number, std::strin
 void Engine::waitMs(uint32_t ms) {
     if (!screen || ms == 0) return;
     ScreenHost& host = screen->host();
-    uint32_t deadline = host.now() + ms;
-    while (!clockReached(host.now(), deadline)) host.pump();
+    const uint32_t deadline = host.now() + ms;
+    for (uint32_t t = host.now(); !clockReached(t, deadline); t = host.now()) host.pump(deadline - t);
 }
 
 void Engine::pictureCommand(CommandId id) {

@@ -101,13 +101,13 @@ int usage(const std::string& error) {
 uint32_t ShellHost::now() { return nowMs(); }
 bool ShellHost::controlHeld() { return controlKeyPressed(); }
 void ShellHost::invalidate(const Rect&) { invalidateWindow(); }
-void ShellHost::pump() { pumpMessages(); }
+void ShellHost::pump(uint32_t waitMs) { pumpMessages(waitMs); }
 void ShellHost::paint(const Bitmap& front, int32_t x, int32_t y, int32_t width, int32_t height) {
     if (front.empty()) return;
     presentFront(front.bits, front.width(), front.height(), front.stride(), x, y, width, height);
 }
 
-void ShellHost::pumpFrame(bool idle) { pumpMessages(idle); }
+void ShellHost::pumpFrame(uint32_t waitMs) { pumpMessages(waitMs); }
 
 // The window's destroy path; the pump that follows ends the process.
 void ShellHost::endProgram() {
@@ -122,7 +122,7 @@ void ShellHost::postClose() { postMessage(makeMessage(MessageKind::Close)); }
 // The display stays as the window opened until the display settings are in.
 int ShellHost::setDisplayMode(int32_t, int32_t) { return 0; }
 
-void pumpMessages(bool idle) {
+void pumpMessages(uint32_t waitMs) {
     Message m;
     if (isForeground()) {
         bool any = false;
@@ -130,9 +130,9 @@ void pumpMessages(bool idle) {
             any = true;
             handle(m);
         }
-        // Nothing changed on screen and nothing arrived: give the processor back for a
-        // moment. Timing comes from the clock, so behaviour does not change.
-        if (idle && !any && waitMessageTimeout(m, 1)) handle(m);
+        // Nothing to do until the next step or the next message: give the processor back
+        // until then. Timing comes from the clock, so behaviour does not change.
+        if (!any && waitMs > 0 && sleepUntilMessage(m, waitMs)) handle(m);
     } else if (waitMessage(m)) {
         handle(m);
     }

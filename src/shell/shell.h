@@ -18,9 +18,9 @@ class Engine;
 int runShell(const std::vector<std::string>& args);
 
 // Dispatches every queued message when the window is in the foreground, else waits for one.
-// idle: the frame had nothing to present, so the pump may wait up to 1 ms for an event.
-// A Quit message ends the process.
-void pumpMessages(bool idle = false);
+// When nothing was queued it sleeps up to waitMs for the next message (the game is waiting
+// for its next step or for the player). A Quit message ends the process.
+void pumpMessages(uint32_t waitMs = 0);
 
 void windowProcedure(const Message& message);
 
@@ -30,10 +30,10 @@ public:
     uint32_t now() override;
     bool controlHeld() override;
     void invalidate(const Rect& area) override;
-    void pump() override;
+    void pump(uint32_t waitMs) override;
     void paint(const Bitmap& front, int32_t x, int32_t y, int32_t width, int32_t height) override;
 
-    void pumpFrame(bool idle) override;
+    void pumpFrame(uint32_t waitMs) override;
     void endProgram() override;
     void closeWindow() override;
     void postClose() override;

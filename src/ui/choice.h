@@ -19,6 +19,7 @@ public:
     // A choice is open (inputFlags 3); the result goes to the statement's assignment target.
     void start() override;
     int update() override;
+    uint32_t dueIn(uint32_t) const override { return kWaitsForInput; }  // hover and clicks only
     void onClick() override;
 
     int32_t index = 0;         // 0-based place in the list

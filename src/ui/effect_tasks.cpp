@@ -35,7 +35,7 @@ void MoveTask::setup(int32_t durationMs, int32_t deltaX, int32_t deltaY) {
 int MoveTask::update() {
     if (done || paused || !target) return 0;
     const uint32_t t = now();
-    if (t < nextTime) return 0;
+    if (!stepReached(t)) return 0;
     const double f = std::min(progress(*this), 2.0);
     int32_t ox = int32_t(std::trunc(double(dx) * f));
     int32_t oy = int32_t(std::trunc(double(dy) * f));
@@ -48,7 +48,7 @@ int MoveTask::update() {
         done = 1;
         return 1;
     }
-    nextTime = t + 16;
+    scheduleStep(t + kTaskStepMs);
     return 0;
 }
 
@@ -76,14 +76,14 @@ void AnimeTask::setup(int32_t intervalMs, int32_t frames, int32_t loops, int32_t
 int AnimeTask::update() {
     if (done || paused || !target) return 0;
     const uint32_t t = now();
-    if (nextTime == 0) nextTime = t + uint32_t(duration);  // frame 0 shows for one interval
-    if (t < nextTime) return 0;
+    armStep(t);  // frame 0 shows for one interval
+    if (!stepReached(t)) return 0;
     ++frame;
     if (frame > frameCount - 1) {
         if (randomFactor != 1) {
             const int32_t draw = screen ? screen->host().randomBelow(randomFactor) : 1;
             if (draw != 1) {
-                nextTime = t + uint32_t(duration);
+                scheduleStep(t + uint32_t(duration));
                 return 0;
             }
         }
@@ -96,7 +96,7 @@ int AnimeTask::update() {
     }
     target->moveSource((frame % columns) * frameWidth, (frame / columns) * frameHeight);
     target->dirtyRect = target->destRect;
-    nextTime = t + uint32_t(duration);
+    scheduleStep(t + uint32_t(duration));
     return 0;
 }
 
@@ -105,10 +105,7 @@ void AnimeTask::onClick() {
     frame = frameCount;
     randomFactor = 1;
     loopsLeft = 0;
-    // Before the first update nextTime is not yet set; moving an unset time back would
-    // wrap it round the clock and freeze the animation.
-    if (nextTime == 0) nextTime = now() + uint32_t(duration);
-    nextTime -= uint32_t(duration);
+    skipStep();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -118,8 +115,8 @@ void WaitTask::setup(int32_t milliseconds) { duration = milliseconds; }
 int WaitTask::update() {
     if (done) return 0;
     const uint32_t t = now();
-    if (nextTime == 0) nextTime = t + uint32_t(duration);
-    if (!paused && t >= nextTime) {
+    armStep(t);
+    if (!paused && stepReached(t)) {
         done = 1;
         return 1;
     }
@@ -128,10 +125,7 @@ int WaitTask::update() {
 
 void WaitTask::onClick() {
     if (!skippable || done) return;
-    // As for the animation: an unset deadline is set before it is moved back, so a click
-    // that comes before the first update ends the wait instead of wrapping the clock.
-    if (nextTime == 0) nextTime = now() + uint32_t(duration);
-    nextTime -= uint32_t(duration);
+    skipStep();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -32,7 +32,7 @@ bool endWait(Task& task, TextActions& actions) {
 int TypingTask::update() {
     if (done || paused || !text || !screen) return 0;
     const uint32_t t = now();
-    if (nextTime != 0 && !clockReached(t, nextTime)) return 0;
+    if (!stepReached(t)) return 0;
     if (nextGlyph >= text->count) {
         // Nothing (more) to reveal: an empty page ends at once.
         done = 1;
@@ -40,9 +40,7 @@ int TypingTask::update() {
     }
     text->shownCount = nextGlyph;
     screen->presentDirty = unionRect(screen->presentDirty, text->glyphRect(nextGlyph));
-    // A clock reading 0 would read as "no step yet"; the next step then simply comes a
-    // frame early.
-    nextTime = t + uint32_t(duration);
+    scheduleStep(t + uint32_t(duration));
     ++nextGlyph;
     if (nextGlyph >= text->count) {
         done = 1;
@@ -54,8 +52,8 @@ int TypingTask::update() {
 void TypingTask::onClick() {
     if (!skippable || done || paused || !text || !screen) return;
     screen->presentDirty = unionRect(screen->presentDirty, text->rectFrom(firstGlyph));
+    // The last glyph is revealed, and the task finishes, at the step already scheduled.
     nextGlyph = std::max(text->count - 1, 0);
-    nextTime = 0;  // the next update finishes
     if (screen->input) screen->input->consumeClick();
 }
 
@@ -76,6 +74,9 @@ int ClickWaitTask::update() {
     return 0;
 }
 
+// A held Control key clicks every frame; otherwise only input ends the wait.
+uint32_t ClickWaitTask::dueIn(uint32_t) const { return controlHeld() ? 0 : kWaitsForInput; }
+
 void ClickWaitTask::onClick() {
     if (done || paused) return;
     if (screen && screen->input) screen->input->consumeClick();
@@ -94,23 +95,22 @@ void AutoWaitTask::start() {
 int AutoWaitTask::update() {
     if (done || paused) return 0;
     const uint32_t t = now();
-    if (!deadlineSet) {
-        deadline = t + uint32_t(duration);
-        deadlineSet = true;
-    }
-    if (!clockReached(t, deadline)) return 0;
+    armStep(t);
+    if (!stepReached(t)) return 0;
     return endWait(*this, *actions) ? 1 : 0;
+}
+
+// Once the time is up, a hidden message window keeps the wait until input shows it again.
+uint32_t AutoWaitTask::dueIn(uint32_t t) const {
+    const uint32_t due = TimedTask::dueIn(t);
+    if (due == 0 && stepScheduled() && screen && !screen->isMessageWindowVisible())
+        return kWaitsForInput;
+    return due;
 }
 
 void AutoWaitTask::onClick() {
     if (!skippable || done || paused) return;
-    if (!deadlineSet) {
-        // Before the first update there is no deadline to move: the wait is over.
-        deadline = now();
-        deadlineSet = true;
-        return;
-    }
-    deadline -= uint32_t(duration);
+    skipStep();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -53,6 +53,7 @@ public:
     void start() override;
     int update() override;
     void onClick() override;
+    uint32_t dueIn(uint32_t now) const override;
 
     TextActions* actions;
 };
@@ -65,10 +66,9 @@ public:
     void start() override;
     int update() override;
     void onClick() override;
+    uint32_t dueIn(uint32_t now) const override;
 
     TextActions* actions;
-    uint32_t deadline = 0;
-    bool deadlineSet = false;
 };
 
 // Places the text cursor (layer 1500) after the last glyph and starts its blinking. On an

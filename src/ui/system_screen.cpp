@@ -16,10 +16,13 @@ int ScreenController::update() {
     for (int32_t k = 0; k < buttonCount(); ++k) {
         if (buttons[k].handleMouse() != 2) continue;
         onButton(k);
-        if (stopAtFirstClick() || done) break;
+        if (stopAtFirstClick()) break;
     }
     return done ? 1 : 0;
 }
+
+// The buttons change only with the pointer and clicks.
+uint32_t ScreenController::dueIn(uint32_t) const { return kWaitsForInput; }
 
 std::unique_ptr<Screen> newSystemScreen(ScreenHost& host, InputState* input) {
     auto screen = std::make_unique<Screen>(host);

@@ -58,10 +58,12 @@ class ScreenController : public Task {
 public:
     ScreenController(std::vector<ScreenButton> buttonList, ScreenActions& engineActions);
     int update() override;
+    uint32_t dueIn(uint32_t now) const override;
 
     // Carries out the action of button k after it was clicked.
     virtual void onButton(int32_t k) = 0;
-    // The title carries out every clicked button of a frame; other screens stop at the first.
+    // The title carries out every clicked button of a frame, also after one of them ended
+    // it; other screens stop at the first.
     virtual bool stopAtFirstClick() const { return true; }
 
     int32_t buttonCount() const { return static_cast<int32_t>(buttons.size()); }

@@ -187,9 +187,13 @@ TEST_F(PictureCommands, TitleScreenButtons) {
     EXPECT_EQ(actions.closes, 1);
     EXPECT_TRUE(actions.queued.empty());
 
+    // The pointer has moved on to "load" by the time the click on "new game" is seen: the
+    // scan goes on after the action ended the controller, so "load" lights up.
     input.clickX = 100;
     input.clickY = 300;
+    input.mouseY = 360;
     title->updateTasks();
+    EXPECT_EQ(title->getLayer(kButtonHoverBase + 1)->visible, 1);
     EXPECT_EQ(actions.pageHook, 1);
     EXPECT_EQ(actions.queued, (std::vector<std::string>{"Clear(./syspict/black.gfb, SHOW_ALPHA, 1000)", "SetPageConst(2, 1)",
                                                         "Clear(./syspict/black.gfb, SHOW_NORMAL, 0)", "SetPageHook(0)"}));

@@ -16,7 +16,7 @@ public:
     uint32_t now() override { return time; }
     bool controlHeld() override { return control; }
     void invalidate(const Rect& area) override { invalidated.push_back(area); }
-    void pump() override {
+    void pump(uint32_t) override {
         ++pumps;
         time += pumpMs;
     }

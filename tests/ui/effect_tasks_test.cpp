@@ -249,6 +249,56 @@ public:
     std::vector<std::string> log;
 };
 
+// Each task ends when it should although the millisecond counter wraps on the way: a raw
+// "now < step time" comparison would hold them for 49 days.
+TEST_F(EffectFixture, TimedTasksRunAcrossTheClockWrap) {
+    struct Case {
+        const char* name;
+        int (*add)(Screen&, int32_t layerId);
+        uint32_t endsAt;  // elapsed ms of the update that ends it
+    };
+    const Case cases[] = {
+        {"move", [](Screen& s, int32_t id) { return addMove(s, 0, id, 100, 50, 0, 0); }, 112},
+        {"anime", [](Screen& s, int32_t id) { return addAnime(s, 0, id, 40, 3, 1, 0, 0); }, 120},
+        {"wait", [](Screen& s, int32_t) { return addWait(s, 0, 100, 0); }, 104},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        screen.tasks.clear();
+        sprite(3);
+        host.time = 0xFFFFFFF0u;
+        ASSERT_EQ(1, c.add(screen, 3));
+        startNew();
+        uint32_t ended = 0;
+        for (uint32_t t = 0; t <= 400 && !ended; t += 8) {
+            at(t);
+            if (screen.tasks[0]->done) ended = t;
+        }
+        EXPECT_EQ(c.endsAt, ended);
+    }
+}
+
+// How long the main loop may sleep: the nearest step of the tasks, or input only.
+TEST_F(EffectFixture, IdleTimeIsTheNearestStepOfTheTasks) {
+    EXPECT_EQ(kWaitsForInput, screen.idleTime(host.time));
+    sprite(3);
+    addAnime(screen, 0, 3, 160, 4, -1, 0, 0);
+    startNew();
+    EXPECT_EQ(0u, screen.idleTime(host.time));  // the first update arms the frame time
+    at(0);
+    EXPECT_EQ(160u, screen.idleTime(host.time));
+    at(100);
+    EXPECT_EQ(60u, screen.idleTime(host.time));
+    addWait(screen, 1, 30, 0);
+    startNew();
+    at(0);
+    EXPECT_EQ(30u, screen.idleTime(host.time));
+    at(30);  // the wait ends
+    at(31);
+    EXPECT_EQ(29u, screen.idleTime(host.time));
+    EXPECT_EQ(0u, screen.idleTime(host.time + 500));  // a late frame owes its step at once
+}
+
 TEST_F(EffectFixture, VolumeFades) {
     FakeSound sound;
     // Fade-out of the music: stops it and restores the configured volume.

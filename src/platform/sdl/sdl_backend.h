@@ -22,6 +22,7 @@ public:
     uint32_t nowMs() override;
     uint32_t elapsedMs() override;
     void advanceFrame() override {}
+    bool sleepsWhileWaiting() override { return true; }
     void sleepMs(uint32_t ms) override;
 
     DisplaySize desktopSize() override;
