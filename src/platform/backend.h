@@ -27,7 +27,8 @@ public:
     virtual void showWindow() = 0;
     virtual void setWindowCaption(std::string_view captionUtf8) = 0;
     // The window picture was repainted; show it.
-    virtual void pictureChanged(const WindowPicture& picture) = 0;
+    // Rows [top, bottom) of the window picture (counted from the top) changed.
+    virtual void pictureChanged(const WindowPicture& picture, int top, int bottom) = 0;
     virtual bool setFullscreen(bool fullscreen) = 0;
     virtual bool isFullscreen() = 0;
 

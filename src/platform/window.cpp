@@ -43,6 +43,10 @@ void presentFront(const uint8_t* bits, int width, int height, int stride, int de
     const int x1 = static_cast<int>(std::min<int64_t>(p.width, int64_t(destX) + copyW));
     const int y0 = static_cast<int>(std::max<int64_t>(0, destY));
     const int y1 = static_cast<int>(std::min<int64_t>(p.height, int64_t(destY) + copyH));
+    // The rows that really change: a paint that repeats what the window shows costs the
+    // display nothing.
+    int changedTop = y1;
+    int changedBottom = y0;
     if (x0 < x1 && y0 < y1) {
         const size_t bytes = static_cast<size_t>(x1 - x0) * 3;
         for (int y = y0; y < y1; ++y) {
@@ -51,10 +55,13 @@ void presentFront(const uint8_t* bits, int width, int height, int stride, int de
                                  static_cast<size_t>(x0 - destX) * 3;
             uint8_t* dst = p.bits.data() + static_cast<size_t>(p.height - 1 - y) * static_cast<size_t>(p.stride) +
                            static_cast<size_t>(x0) * 3;
+            if (std::memcmp(dst, src, bytes) == 0) continue;
             std::memcpy(dst, src, bytes);
+            changedTop = std::min(changedTop, y);
+            changedBottom = y + 1;
         }
     }
-    detail::backend().pictureChanged(p);
+    if (changedTop < changedBottom) detail::backend().pictureChanged(p, changedTop, changedBottom);
 }
 
 const WindowPicture& windowPicture() { return picture(); }

@@ -32,7 +32,7 @@ public:
     bool createWindow(std::string_view captionUtf8, int clientWidth, int clientHeight, bool popup) override;
     void showWindow() override {}
     void setWindowCaption(std::string_view) override {}
-    void pictureChanged(const WindowPicture&) override {}
+    void pictureChanged(const WindowPicture&, int, int) override {}
     bool setFullscreen(bool fullscreen) override;
     bool isFullscreen() override { return fullscreen_; }
 

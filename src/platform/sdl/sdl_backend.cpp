@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "platform/audio_mixer.h"
 #include "platform/audio_sink.h"
@@ -20,6 +21,23 @@ uint32_t monotonicMs() {
 
 void audioCallback(void*, Uint8* stream, int len) {
     mixAudio(reinterpret_cast<int16_t*>(stream), static_cast<size_t>(len) / (kAudioChannels * sizeof(int16_t)));
+}
+
+// The renderer draws through OpenGL, but the OpenGL is a rasteriser on the processor
+// (Mesa's llvmpipe, softpipe or swrast). Not when the player chose the driver.
+bool rendersInSoftware(SDL_Renderer* renderer) {
+    if (SDL_GetHint(SDL_HINT_RENDER_DRIVER)) return false;
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || !info.name || std::strncmp(info.name, "opengl", 6) != 0)
+        return false;
+    using GetString = const unsigned char* (*)(unsigned int);
+    auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    if (!getString) return false;
+    constexpr unsigned int kGlRenderer = 0x1F01;
+    const auto* name = reinterpret_cast<const char*>(getString(kGlRenderer));
+    if (!name) return false;
+    const std::string_view n(name);
+    return n.find("llvmpipe") != n.npos || n.find("softpipe") != n.npos || n.find("swrast") != n.npos;
 }
 
 } // namespace
@@ -103,6 +121,14 @@ bool SdlBackend::createWindow(std::string_view captionUtf8, int clientWidth, int
         return false;
     }
     renderer_.reset(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_ACCELERATED));
+    if (renderer_ && rendersInSoftware(renderer_.get())) {
+        // A GL rasteriser on the processor (no GPU, a virtual display) makes every present a
+        // full frame of work; SDL's own blitter into the window's frame buffer costs only the
+        // copy. Asked for explicitly (SDL_RENDER_DRIVER), the player's choice stands.
+        renderer_.reset();
+        SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+        renderer_.reset(SDL_CreateRenderer(window_.get(), -1, SDL_RENDERER_SOFTWARE));
+    }
     if (!renderer_) renderer_.reset(SDL_CreateRenderer(window_.get(), -1, 0));
     if (!renderer_) {
         std::fprintf(stderr, "zre: cannot draw into the window: %s\n", SDL_GetError());
@@ -117,7 +143,7 @@ bool SdlBackend::createWindow(std::string_view captionUtf8, int clientWidth, int
         window_.reset();
         return false;
     }
-    pictureChanged(windowPicture());
+    pictureChanged(windowPicture(), 0, clientHeight);
     return true;
 }
 
@@ -132,15 +158,21 @@ void SdlBackend::setWindowCaption(std::string_view captionUtf8) {
     if (window_) SDL_SetWindowTitle(window_.get(), std::string(captionUtf8).c_str());
 }
 
-void SdlBackend::pictureChanged(const WindowPicture& picture) {
+void SdlBackend::pictureChanged(const WindowPicture& picture, int top, int bottom) {
     if (!texture_ || picture.width != gameWidth_ || picture.height != gameHeight_) return;
+    top = std::max(top, 0);
+    bottom = std::min(bottom, picture.height);
+    if (top >= bottom) return;
+    // Only the changed rows go to the texture: a blinking cursor costs a strip, not a frame.
+    const SDL_Rect rows{0, top, picture.width, bottom - top};
     void* pixels = nullptr;
     int pitch = 0;
-    if (SDL_LockTexture(texture_.get(), nullptr, &pixels, &pitch) != 0) return;
+    if (SDL_LockTexture(texture_.get(), &rows, &pixels, &pitch) != 0) return;
     // The picture's rows are bottom-up BGR; the texture's are top-down 0xAARRGGBB.
-    for (int y = 0; y < picture.height; ++y) {
+    for (int y = top; y < bottom; ++y) {
         const uint8_t* src = picture.bits.data() + static_cast<size_t>(picture.height - 1 - y) * picture.stride;
-        auto* dst = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + static_cast<size_t>(y) * pitch);
+        auto* dst =
+            reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(pixels) + static_cast<size_t>(y - top) * pitch);
         for (int x = 0; x < picture.width; ++x, src += 3) {
             dst[x] = 0xFF000000u | (uint32_t{src[2]} << 16) | (uint32_t{src[1]} << 8) | src[0];
         }
@@ -156,8 +188,12 @@ void SdlBackend::redraw() {
     if (SDL_GetRendererOutputSize(renderer_.get(), &outW, &outH) != 0) return;
     ViewRect view = letterbox(outW, outH, gameWidth_, gameHeight_);
     SDL_Rect dst{view.x, view.y, view.w, view.h};
-    SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);
-    SDL_RenderClear(renderer_.get());
+    // The bars around a letterboxed picture are black; a picture filling the output covers
+    // everything anyway.
+    if (view.x != 0 || view.y != 0 || view.w != outW || view.h != outH) {
+        SDL_SetRenderDrawColor(renderer_.get(), 0, 0, 0, 255);
+        SDL_RenderClear(renderer_.get());
+    }
     SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, &dst);
     SDL_RenderPresent(renderer_.get());
 }

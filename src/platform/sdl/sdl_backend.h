@@ -29,7 +29,7 @@ public:
     bool createWindow(std::string_view captionUtf8, int clientWidth, int clientHeight, bool popup) override;
     void showWindow() override;
     void setWindowCaption(std::string_view captionUtf8) override;
-    void pictureChanged(const WindowPicture& picture) override;
+    void pictureChanged(const WindowPicture& picture, int top, int bottom) override;
     bool setFullscreen(bool fullscreen) override;
     bool isFullscreen() override { return fullscreen_; }
 
