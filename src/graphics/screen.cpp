@@ -269,8 +269,21 @@ int Screen::isBusy() const {
 
 uint32_t Screen::idleTime(uint32_t now) const {
     uint32_t least = kWaitsForInput;
-    for (const auto& task : tasks) least = std::min(least, task->dueIn(now));
+    for (const auto& task : tasks) {
+        // A finished task leaves at the next update, which may free the script at once.
+        if (task->done) return 0;
+        least = std::min(least, task->dueIn(now));
+    }
     return least;
+}
+
+bool Screen::heldUntilInput(uint32_t now) const {
+    for (const auto& task : tasks) {
+        if (task->done) return false;
+        const bool mayProgress = task->blocking != 0 || task->nextKey != -1;
+        if (mayProgress && task->dueIn(now) != kWaitsForInput) return false;
+    }
+    return true;
 }
 
 void Screen::updateTasks() {

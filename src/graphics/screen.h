@@ -138,6 +138,9 @@ public:
     // How long the tasks can go without an update: the least of their dueIn at now
     // (kWaitsForInput when every one of them waits for input, or there is none).
     uint32_t idleTime(uint32_t now) const;
+    // Every blocking task waits for input only, and no other task will start one: nothing
+    // but input can let the script go on (an endless animation beside them changes nothing).
+    bool heldUntilInput(uint32_t now) const;
 
     // Factories of the transition tasks: each builds the task on layer layerId (blocking,
     // not skippable), appends it unstarted and returns 1; -1 when the layer does not exist.

@@ -4,12 +4,14 @@
 // is due to chain. A blocking task holds the script while it exists.
 #include <cstdint>
 
+#include "platform/messages.h"
+
 namespace zre {
 
 // The step of the tasks that move something every frame (moves, alpha fades).
 constexpr uint32_t kTaskStepMs = 16;
 // What dueIn returns for a task that only input can move on (a click, a key, the pointer).
-constexpr uint32_t kWaitsForInput = UINT32_MAX;
+constexpr uint32_t kWaitsForInput = kWaitForMessage;
 
 class Layer;
 class Screen;

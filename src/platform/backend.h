@@ -42,6 +42,8 @@ public:
     // Whether waiting for the game's next step sleeps (a real clock) or is left to the
     // frames (a virtual clock).
     virtual bool sleepsWhileWaiting() = 0;
+    // The game can go on only when input arrives.
+    virtual void waitingOnlyForInput() {}
     virtual bool isForeground() = 0;
     virtual bool controlDown() = 0;
 

@@ -62,6 +62,8 @@ bool sleepUntilMessage(Message& message, uint32_t ms) {
     return takeMessage(message, false);
 }
 
+void waitingOnlyForInput() { detail::backend().waitingOnlyForInput(); }
+
 void dispatchMessage(const Message& message) {
     if (message.kind == MessageKind::Quit) return;
     // A copy, so a procedure that replaces itself while running stays alive to the end.

@@ -90,10 +90,18 @@ bool waitMessage(Message& message);
 // 1 ms). False when nothing arrived.
 bool waitMessageTimeout(Message& message, uint32_t ms);
 
+// A wait that only a message can end.
+constexpr uint32_t kWaitForMessage = UINT32_MAX;
+
 // Gives the processor back while the game waits: sdl sleeps until a message arrives or ms
 // pass. Headless returns at once, since its clock moves only with frames and empty pumps.
 // True when a message was taken.
 bool sleepUntilMessage(Message& message, uint32_t ms);
+
+// The game can go on only when input arrives. Headless, with the input script used up and
+// no --max-ms to end the run, that never happens: the run ends here, as if the window had
+// been destroyed, with one line on stderr. sdl: nothing.
+void waitingOnlyForInput();
 
 // Calls the window procedure with the message (Quit is not dispatched).
 void dispatchMessage(const Message& message);

@@ -84,8 +84,9 @@ bool Engine::runFrame() {
     screen->present();
     // Only a screen that holds the script waits, and then no longer than until its nearest
     // step or the next message: a frame before the next statement never sleeps.
-    const uint32_t wait = screen->isBusy() ? screen->idleTime(screen->host().now()) : 0;
-    host.pumpFrame(wait);
+    const bool held = screen->isBusy() != 0;
+    const uint32_t now = screen->host().now();
+    host.pumpFrame(held ? screen->idleTime(now) : 0, held && screen->heldUntilInput(now));
     advanceFrame();
     if (screen->isBusy()) return true;
 

@@ -14,8 +14,9 @@ class EngineHost {
 public:
     virtual ~EngineHost() = default;
     // The message pump at the end of a frame. waitMs: how long the frame may sleep for the
-    // next message when none is queued (0: not at all).
-    virtual void pumpFrame(uint32_t waitMs) = 0;
+    // next message when none is queued (0: not at all). onlyInputMovesOn: the script is held
+    // by tasks that only input can end.
+    virtual void pumpFrame(uint32_t waitMs, bool onlyInputMovesOn) = 0;
     // A script closed its outermost block: the program ends the way the window's destroy
     // path ends it. Does not return in the real program.
     virtual void endProgram() = 0;
@@ -52,7 +53,7 @@ struct EngineServices {
 // Stand-ins for a program without a window: nothing is pumped, shown or played.
 class NullEngineHost : public EngineHost {
 public:
-    void pumpFrame(uint32_t) override {}
+    void pumpFrame(uint32_t, bool) override {}
     void endProgram() override {}
     void closeWindow() override {}
     void postClose() override {}

@@ -107,7 +107,7 @@ void ShellHost::paint(const Bitmap& front, int32_t x, int32_t y, int32_t width, 
     presentFront(front.bits, front.width(), front.height(), front.stride(), x, y, width, height);
 }
 
-void ShellHost::pumpFrame(uint32_t waitMs) { pumpMessages(waitMs); }
+void ShellHost::pumpFrame(uint32_t waitMs, bool onlyInputMovesOn) { pumpMessages(waitMs, onlyInputMovesOn); }
 
 // The window's destroy path; the pump that follows ends the process.
 void ShellHost::endProgram() {
@@ -122,7 +122,7 @@ void ShellHost::postClose() { postMessage(makeMessage(MessageKind::Close)); }
 // The display stays as the window opened until the display settings are in.
 int ShellHost::setDisplayMode(int32_t, int32_t) { return 0; }
 
-void pumpMessages(uint32_t waitMs) {
+void pumpMessages(uint32_t waitMs, bool onlyInputMovesOn) {
     Message m;
     if (isForeground()) {
         bool any = false;
@@ -132,6 +132,7 @@ void pumpMessages(uint32_t waitMs) {
         }
         // Nothing to do until the next step or the next message: give the processor back
         // until then. Timing comes from the clock, so behaviour does not change.
+        if (!any && onlyInputMovesOn) waitingOnlyForInput();
         if (!any && waitMs > 0 && sleepUntilMessage(m, waitMs)) handle(m);
     } else if (waitMessage(m)) {
         handle(m);

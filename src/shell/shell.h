@@ -20,7 +20,8 @@ int runShell(const std::vector<std::string>& args);
 // Dispatches every queued message when the window is in the foreground, else waits for one.
 // When nothing was queued it sleeps up to waitMs for the next message (the game is waiting
 // for its next step or for the player). A Quit message ends the process.
-void pumpMessages(uint32_t waitMs = 0);
+// onlyInputMovesOn: the game is held until input arrives (see waitingOnlyForInput).
+void pumpMessages(uint32_t waitMs = 0, bool onlyInputMovesOn = false);
 
 void windowProcedure(const Message& message);
 
@@ -33,7 +34,7 @@ public:
     void pump(uint32_t waitMs) override;
     void paint(const Bitmap& front, int32_t x, int32_t y, int32_t width, int32_t height) override;
 
-    void pumpFrame(uint32_t waitMs) override;
+    void pumpFrame(uint32_t waitMs, bool onlyInputMovesOn) override;
     void endProgram() override;
     void closeWindow() override;
     void postClose() override;

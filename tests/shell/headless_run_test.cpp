@@ -1,6 +1,7 @@
 // The real program, run headless on the small game folders under tests/games.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -240,4 +241,19 @@ TEST(HeadlessRun, KeysAndWheelFollowTheKeyTable) {
         EXPECT_EQ(r.errors, "");
         EXPECT_TRUE(has(r.dump, c.step)) << r.dump;
     }
+}
+
+// Without --max-ms a run whose input script is used up ends where the game can only wait
+// for the player, instead of running its virtual clock for ever.
+TEST(HeadlessRun, ARunEndsWhenOnlyInputCouldMoveTheGameOn) {
+    TempDir dir;
+    std::string game = copyGame(dir, "keys");
+    writePicture(game + "/bg.bmp", 800, 600, 0x0000C0);
+    writePicture(game + "/win.bmp", 1520, 120, 0x404040);
+    zre::test::writeFile(game + "/input.txt", std::string(kNewGame) + "1500 key ENTER\n");
+    GameRun r = runGame(game, "--input input.txt");
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_TRUE(has(r.dump, "$step=1\n")) << r.dump;  // stopped at the second message
+    EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), '\n'), 1) << r.errors;
+    EXPECT_TRUE(r.errors.starts_with("zre: the game waits for input and the input script has ended")) << r.errors;
 }

@@ -297,6 +297,8 @@ TEST_F(EffectFixture, IdleTimeIsTheNearestStepOfTheTasks) {
     at(31);
     EXPECT_EQ(29u, screen.idleTime(host.time));
     EXPECT_EQ(0u, screen.idleTime(host.time + 500));  // a late frame owes its step at once
+    screen.tasks[0]->done = 1;  // leaves at the next update, which may free the script
+    EXPECT_EQ(0u, screen.idleTime(host.time));
 }
 
 TEST_F(EffectFixture, VolumeFades) {

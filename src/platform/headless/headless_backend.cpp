@@ -125,6 +125,16 @@ void HeadlessBackend::pollEvents() {
     }
 }
 
+void HeadlessBackend::waitingOnlyForInput() {
+    if (destroyQueued_ || options_.maxMs || nextInput_ < input_.size()) return;
+    std::fprintf(stderr, "zre: the game waits for input and the input script has ended; stopping at %llu ms\n",
+                 static_cast<unsigned long long>(elapsed_));
+    destroyQueued_ = true;
+    Message m;
+    m.kind = MessageKind::Destroy;
+    queueInput(std::move(m));
+}
+
 void HeadlessBackend::emptyPeek() {
     if (++emptyPeeks_ > kFreeEmptyPeeks) advanceTo(elapsed_ + 1);
 }

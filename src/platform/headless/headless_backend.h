@@ -26,6 +26,7 @@ public:
     uint32_t elapsedMs() override;
     void advanceFrame() override;
     bool sleepsWhileWaiting() override { return false; }
+    void waitingOnlyForInput() override;
     void sleepMs(uint32_t ms) override;
 
     DisplaySize desktopSize() override;
