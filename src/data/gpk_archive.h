@@ -34,6 +34,9 @@ public:
     int find(std::string_view name, GpkEntry* entry = nullptr) const;
     // Offset of entry index; for index == entryCount the end of the last member; -1 beyond.
     int64_t entryOffset(int index) const;
+    // The member's bytes as a stream; nullptr for an index out of range, an archive image in
+    // memory, or a member that no longer lies inside the file.
+    std::unique_ptr<ByteStream> openMember(int index, GpkEntry* entry = nullptr) const;
     // A handle on the member's bytes, or a closed handle.
     FileHandle openEntry(int index, GpkEntry* entry = nullptr) const;
     FileHandle openEntryByName(std::string_view name, GpkEntry* entry = nullptr) const;

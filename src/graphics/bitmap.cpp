@@ -42,15 +42,10 @@ PictureStatus checkPictureSize(int32_t width, int32_t height) {
     return PictureStatus::Ok;
 }
 
-size_t HandlePictureSource::read(void* out, size_t n) { return file_.read(out, n); }
-
-uint64_t HandlePictureSource::remaining() const {
-    return file_.tell() < file_.size ? file_.size - file_.tell() : 0;
-}
-
-bool HandlePictureSource::skip(uint64_t n) {
-    if (n > remaining()) return false;
-    return file_.seek(file_.tell() + static_cast<uint32_t>(n));
+int loadFromHandle(Bitmap& bitmap, FileHandle& file, PictureReader reader) {
+    MemoryStream none(nullptr, 0);
+    ByteStream& source = file.stream() ? *file.stream() : none;
+    return reader(bitmap, source) == PictureStatus::Ok ? 1 : 0;
 }
 
 int Bitmap::create(int32_t width, int32_t height) {
@@ -81,10 +76,7 @@ int Bitmap::loadFile(std::string_view fileName) {
     return 1;
 }
 
-int Bitmap::load(FileHandle& file) {
-    HandlePictureSource source(file);
-    return readBmp(*this, source) == PictureStatus::Ok ? 1 : 0;
-}
+int Bitmap::load(FileHandle& file) { return loadFromHandle(*this, file, readBmp); }
 
 int Bitmap::save(std::string_view fileName) {
     return writeFileAtomically(fileName, bmpImage()) ? 1 : 0;
@@ -145,7 +137,7 @@ std::unique_ptr<Bitmap> makeBitmap(int32_t width, int32_t height) {
     return result;
 }
 
-PictureStatus readBmp(Bitmap& bitmap, PictureSource& source) {
+PictureStatus readBmp(Bitmap& bitmap, ByteStream& source) {
     bitmap.release();
     bitmap.bounds = Rect{};
     uint8_t header[kBmpHeaders];

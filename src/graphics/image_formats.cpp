@@ -58,7 +58,7 @@ void gfbScramble(uint8_t* data, size_t length, uint32_t key) {
     for (; i < length; ++i) data[i] ^= k[i & 3];
 }
 
-PictureStatus readGef(Bitmap& bitmap, PictureSource& source) {
+PictureStatus readGef(Bitmap& bitmap, ByteStream& source) {
     failLoad(bitmap);
     uint8_t header[kGefHeader];
     if (source.read(header, sizeof header) != sizeof header) return PictureStatus::Truncated;
@@ -84,7 +84,7 @@ PictureStatus readGef(Bitmap& bitmap, PictureSource& source) {
     return PictureStatus::Ok;
 }
 
-PictureStatus readGfb(Bitmap& bitmap, PictureSource& source) {
+PictureStatus readGfb(Bitmap& bitmap, ByteStream& source) {
     failLoad(bitmap);
     uint8_t header[kGfbHeader];
     if (source.read(header, sizeof header) != sizeof header) return PictureStatus::Truncated;
@@ -142,19 +142,13 @@ PictureStatus readGfb(Bitmap& bitmap, PictureSource& source) {
     return PictureStatus::Ok;
 }
 
-int GefBitmap::load(FileHandle& file) {
-    HandlePictureSource source(file);
-    return readGef(*this, source) == PictureStatus::Ok ? 1 : 0;
-}
+int GefBitmap::load(FileHandle& file) { return loadFromHandle(*this, file, readGef); }
 
 int GefBitmap::save(std::string_view fileName) {
     return writeFileAtomically(fileName, encodeGef(*this)) ? 1 : 0;
 }
 
-int GfbBitmap::load(FileHandle& file) {
-    HandlePictureSource source(file);
-    return readGfb(*this, source) == PictureStatus::Ok ? 1 : 0;
-}
+int GfbBitmap::load(FileHandle& file) { return loadFromHandle(*this, file, readGfb); }
 
 int GfbBitmap::save(std::string_view fileName) {
     return writeFileAtomically(fileName, encodeGfb(*this, scrambled != 0, compressed != 0)) ? 1 : 0;

@@ -91,7 +91,7 @@ int convert(const std::string& in, const std::string& out, bool compress, bool s
         }
         std::memcpy(picture.bits, bits.data(), bits.size());
     } else {
-        MemoryPictureSource source(data->data(), data->size());
+        MemoryStream source(data->data(), data->size());
         PictureStatus status = *inKind == Kind::Bmp   ? readBmp(picture, source)
                                : *inKind == Kind::Gef ? readGef(picture, source)
                                                       : readGfb(picture, source);
