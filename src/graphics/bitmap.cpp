@@ -7,14 +7,11 @@
 #include "data/file_access.h"
 #include "graphics/picture_reader.h"
 #include "platform/file_system.h"
+#include "platform/picture_files.h"
 
 namespace zre {
 
 namespace {
-
-constexpr size_t kBmpFileHeader = 14;
-constexpr size_t kBmpInfoHeader = 40;
-constexpr size_t kBmpHeaders = kBmpFileHeader + kBmpInfoHeader;
 
 // Header sizes of the later BMP header versions; their first 40 bytes are the classic
 // info header, so a 24-bit picture in them reads the same once the pixel offset is honoured.
@@ -107,22 +104,8 @@ std::unique_ptr<Bitmap> Bitmap::clone() const {
 size_t Bitmap::writeBmp(ByteWriter& out) const {
     // A bitmap without a store is written as the 0 x 0 picture it holds, so the header
     // never claims pixels that are not there.
-    int32_t w = empty() ? 0 : width();
-    int32_t h = empty() ? 0 : height();
-    uint32_t pixelBytes = empty() ? 0 : uint32_t(byteCount());
-    size_t start = out.size();
-    out.text("BM");
-    out.u32(pixelBytes + uint32_t(kBmpHeaders));
-    out.u32(0);
-    out.u32(uint32_t(kBmpHeaders));
-    out.u32(uint32_t(kBmpInfoHeader));
-    out.i32(w);
-    out.i32(h);
-    out.u16(1);
-    out.u16(24);
-    out.zeros(24);  // compression, image size, resolutions, colour counts
-    if (pixelBytes) out.bytes(bits, pixelBytes);
-    return out.size() - start;
+    if (empty()) return appendBmp24(out, nullptr, 0, 0, 0, false);
+    return appendBmp24(out, bits, width(), height(), size_t(stride()), false);
 }
 
 std::vector<uint8_t> Bitmap::bmpImage() const {
@@ -140,10 +123,10 @@ std::unique_ptr<Bitmap> makeBitmap(int32_t width, int32_t height) {
 PictureStatus readBmp(Bitmap& bitmap, ByteStream& source) {
     bitmap.release();
     bitmap.bounds = Rect{};
-    uint8_t header[kBmpHeaders];
+    uint8_t header[kBmpHeadersSize];
     if (source.read(header, sizeof header) != sizeof header) return PictureStatus::Truncated;
     if (header[0] != 'B' || header[1] != 'M') return PictureStatus::BadSignature;
-    const uint8_t* info = header + kBmpFileHeader;
+    const uint8_t* info = header + kBmpFileHeaderSize;
     uint32_t infoSize = loadU32(info);
     int32_t width = static_cast<int32_t>(loadU32(info + 4));
     int32_t height = static_cast<int32_t>(loadU32(info + 8));
@@ -155,11 +138,11 @@ PictureStatus readBmp(Bitmap& bitmap, ByteStream& source) {
     // wild carry junk there and the game reads them this way). The later header versions
     // put the pixels where the offset field points.
     uint64_t gap = 0;
-    if (infoSize != kBmpInfoHeader) {
+    if (infoSize != kBmpInfoHeaderSize) {
         if (infoSize != kBmpV4Header && infoSize != kBmpV5Header) return PictureStatus::Unsupported;
         uint32_t offset = loadU32(header + 10);
-        if (offset < kBmpFileHeader + infoSize) return PictureStatus::Malformed;
-        gap = offset - kBmpHeaders;
+        if (offset < kBmpFileHeaderSize + infoSize) return PictureStatus::Malformed;
+        gap = offset - kBmpHeadersSize;
     }
     // Negative heights (top-down rows) are not a layout this surface has.
     if (PictureStatus s = checkPictureSize(width, height); s != PictureStatus::Ok) return s;

@@ -8,6 +8,7 @@
 #include "data/lzss.h"
 #include "graphics/picture_reader.h"
 #include "platform/file_system.h"
+#include "platform/picture_files.h"
 
 namespace zre {
 
@@ -17,7 +18,7 @@ constexpr uint32_t kGefXor = 0x6C6C6C6C;
 // Offsets of the scrambled fields within the GGEF info header: header size, width,
 // height, horizontal and vertical resolution.
 constexpr size_t kGefScrambled[] = {0, 4, 8, 24, 28};
-constexpr size_t kGefHeader = 4 + 40;
+constexpr size_t kGefHeader = 4 + kBmpInfoHeaderSize;
 
 constexpr size_t kGfbHeader = 64;
 constexpr size_t kGfbInfo = 24;
@@ -30,15 +31,6 @@ uint64_t lzssInputBound(uint64_t n) { return n + n / 8 + 16; }
 // memory is allocated.
 uint64_t lzssOutputBound(uint64_t m) { return (m / 17 + 1) * 144; }
 
-void writeInfoHeader(ByteWriter& out, int32_t width, int32_t height) {
-    out.u32(40);
-    out.i32(width);
-    out.i32(height);
-    out.u16(1);
-    out.u16(24);
-    out.zeros(24);
-}
-
 void failLoad(Bitmap& bitmap) {
     bitmap.release();
     bitmap.bounds = Rect{};
@@ -47,7 +39,8 @@ void failLoad(Bitmap& bitmap) {
 } // namespace
 
 void gfbScramble(uint8_t* data, size_t length, uint32_t key) {
-    const uint8_t k[4] = {uint8_t(key), uint8_t(key >> 8), uint8_t(key >> 16), uint8_t(key >> 24)};
+    uint8_t k[4];
+    storeU32(k, key);
     size_t i = 0;
     for (; i + 4 <= length; i += 4) {
         data[i] ^= k[0];
@@ -159,7 +152,7 @@ std::vector<uint8_t> encodeGef(const Bitmap& bitmap) {
     int32_t h = bitmap.empty() ? 0 : bitmap.height();
     ByteWriter out;
     out.text("GGEF");
-    writeInfoHeader(out, w, h);
+    appendBmpInfoHeader(out, w, h);
     uint8_t* info = out.buffer().data() + 4;
     for (size_t off : kGefScrambled) storeU32(info + off, loadU32(info + off) ^ kGefXor);
     if (!bitmap.empty()) out.bytes(bitmap.bits, bitmap.byteCount());
@@ -193,7 +186,7 @@ std::vector<uint8_t> encodeGfb(const Bitmap& bitmap, bool scrambled, bool compre
     out.u32(storedSize);
     out.u32(pixelDataSize);
     out.u32(uint32_t(kGfbHeader));
-    writeInfoHeader(out, w, h);
+    appendBmpInfoHeader(out, w, h);
     out.bytes(data.data(), data.size());
     return std::move(out.buffer());
 }

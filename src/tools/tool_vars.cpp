@@ -7,6 +7,7 @@
 
 #include "data/byte_io.h"
 #include "platform/file_system.h"
+#include "platform/picture_files.h"
 #include "platform/sjis.h"
 #include "script/variable_dump.h"
 #include "script/variable_table.h"
@@ -53,7 +54,7 @@ bool noTrailingBytes(const ByteReader& in, const std::string& what) {
 
 // "[thumbnail WxH]" when the picture's BMP headers can be read, else its byte count.
 std::string thumbnailLine(const uint8_t* p, uint32_t size) {
-    if (size >= 54 && p[0] == 'B' && p[1] == 'M' && loadU32(p + 14) >= 40) {
+    if (size >= kBmpHeadersSize && p[0] == 'B' && p[1] == 'M' && loadU32(p + 14) >= kBmpInfoHeaderSize) {
         auto width = static_cast<int32_t>(loadU32(p + 18));
         auto height = static_cast<int32_t>(loadU32(p + 22));
         if (width > 0 && height > 0)
