@@ -15,7 +15,7 @@ namespace {
 
 constexpr uint32_t kGpkMagic = 0x324B5047;  // "GPK2"
 constexpr size_t kEntrySize = 136;
-constexpr size_t kNameSize = 128;
+constexpr size_t kNameSize = kGpkMaxNameBytes + 1;
 constexpr size_t kEntriesPerRead = 256;
 
 // "ファイルカウントが0です", "なんだそりゃ"

@@ -11,6 +11,10 @@
 
 namespace zre {
 
+// The longest member name a directory entry holds, in Shift JIS bytes (its field also
+// holds the closing NUL).
+constexpr size_t kGpkMaxNameBytes = 127;
+
 struct GpkEntry {
     uint32_t offset = 0;
     uint32_t size = 0;
@@ -50,7 +54,7 @@ public:
 };
 
 // Builds an archive image: header, members in order, directory at the end. Names longer
-// than 127 bytes are refused (empty result).
+// than kGpkMaxNameBytes are refused (empty result).
 std::vector<uint8_t> buildGpkArchive(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& members);
 
 } // namespace zre

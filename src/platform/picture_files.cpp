@@ -32,7 +32,7 @@ void appendBmpInfoHeader(ByteWriter& out, int32_t width, int32_t height, uint32_
 size_t appendBmp24(ByteWriter& out, const uint8_t* bits, int32_t width, int32_t height, size_t stride,
                    bool recordImageSize) {
     const size_t start = out.size();
-    const size_t rowBytes = size_t((uint32_t(width) * 3 + 3) & ~3u);
+    const size_t rowBytes = size_t(strideFor(width));
     const uint32_t imageBytes = uint32_t(rowBytes * size_t(height));
     out.text("BM");
     out.u32(uint32_t(kBmpHeadersSize) + imageBytes);

@@ -11,6 +11,15 @@
 
 namespace zre {
 
+// Pictures larger than this many pixels per side (or bytes of pixel memory) are refused by
+// every reader (BMP, GGEF, GFB, PNG): no picture of the game comes near it, and it keeps
+// hostile headers from asking for gigabytes.
+constexpr int32_t kMaxPictureSide = 16384;
+constexpr uint64_t kMaxPictureBytes = 256ull << 20;
+
+// Bytes of one row of 24-bit pixels, padded to a multiple of 4.
+inline int32_t strideFor(int32_t width) { return ((width * 24 + 31) / 32) * 4; }
+
 constexpr size_t kBmpFileHeaderSize = 14;
 constexpr size_t kBmpInfoHeaderSize = 40;
 constexpr size_t kBmpHeadersSize = kBmpFileHeaderSize + kBmpInfoHeaderSize;

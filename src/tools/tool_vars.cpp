@@ -9,6 +9,7 @@
 #include "platform/file_system.h"
 #include "platform/picture_files.h"
 #include "platform/sjis.h"
+#include "script/engine.h"
 #include "script/variable_dump.h"
 #include "script/variable_table.h"
 #include "tools/tool_commands.h"
@@ -16,8 +17,6 @@
 namespace zre::tool {
 
 namespace {
-
-constexpr int kScopeCount = 64;
 
 void printTable(const VariableTable& table) {
     std::string lines;
