@@ -45,6 +45,23 @@ int loadFromHandle(Bitmap& bitmap, FileHandle& file, PictureReader reader) {
     return reader(bitmap, source) == PictureStatus::Ok ? 1 : 0;
 }
 
+void clearPicture(Bitmap& bitmap) {
+    bitmap.release();
+    bitmap.bounds = Rect{};
+}
+
+PictureStatus readPixels(Bitmap& bitmap, ByteStream& source, int32_t width, int32_t height, uint64_t n) {
+    if (!bitmap.create(width, height)) {
+        clearPicture(bitmap);
+        return PictureStatus::TooLarge;
+    }
+    if (source.read(bitmap.bits, size_t(n)) != n) {
+        clearPicture(bitmap);
+        return PictureStatus::Truncated;
+    }
+    return PictureStatus::Ok;
+}
+
 int Bitmap::create(int32_t width, int32_t height) {
     release();
     bounds = Rect{0, 0, width, height};
@@ -121,8 +138,7 @@ std::unique_ptr<Bitmap> makeBitmap(int32_t width, int32_t height) {
 }
 
 PictureStatus readBmp(Bitmap& bitmap, ByteStream& source) {
-    bitmap.release();
-    bitmap.bounds = Rect{};
+    clearPicture(bitmap);
     uint8_t header[kBmpHeadersSize];
     if (source.read(header, sizeof header) != sizeof header) return PictureStatus::Truncated;
     if (header[0] != 'B' || header[1] != 'M') return PictureStatus::BadSignature;
@@ -149,16 +165,7 @@ PictureStatus readBmp(Bitmap& bitmap, ByteStream& source) {
     uint64_t bytes = uint64_t(strideFor(width)) * uint64_t(height);
     if (source.remaining() < gap + bytes) return PictureStatus::Truncated;
     if (!source.skip(gap)) return PictureStatus::Truncated;
-    if (!bitmap.create(width, height)) {
-        bitmap.bounds = Rect{};
-        return PictureStatus::TooLarge;
-    }
-    if (source.read(bitmap.bits, size_t(bytes)) != bytes) {
-        bitmap.release();
-        bitmap.bounds = Rect{};
-        return PictureStatus::Truncated;
-    }
-    return PictureStatus::Ok;
+    return readPixels(bitmap, source, width, height, bytes);
 }
 
 } // namespace zre

@@ -31,11 +31,6 @@ uint64_t lzssInputBound(uint64_t n) { return n + n / 8 + 16; }
 // memory is allocated.
 uint64_t lzssOutputBound(uint64_t m) { return (m / 17 + 1) * 144; }
 
-void failLoad(Bitmap& bitmap) {
-    bitmap.release();
-    bitmap.bounds = Rect{};
-}
-
 } // namespace
 
 void gfbScramble(uint8_t* data, size_t length, uint32_t key) {
@@ -52,7 +47,7 @@ void gfbScramble(uint8_t* data, size_t length, uint32_t key) {
 }
 
 PictureStatus readGef(Bitmap& bitmap, ByteStream& source) {
-    failLoad(bitmap);
+    clearPicture(bitmap);
     uint8_t header[kGefHeader];
     if (source.read(header, sizeof header) != sizeof header) return PictureStatus::Truncated;
     if (header[0] != 'G' || header[1] != 'G' || header[2] != 'E' || header[3] != 'F') {
@@ -66,19 +61,11 @@ PictureStatus readGef(Bitmap& bitmap, ByteStream& source) {
     if (PictureStatus s = checkPictureSize(width, height); s != PictureStatus::Ok) return s;
     uint64_t bytes = uint64_t(strideFor(width)) * uint64_t(height);
     if (source.remaining() < bytes) return PictureStatus::Truncated;
-    if (!bitmap.create(width, height)) {
-        failLoad(bitmap);
-        return PictureStatus::TooLarge;
-    }
-    if (source.read(bitmap.bits, size_t(bytes)) != bytes) {
-        failLoad(bitmap);
-        return PictureStatus::Truncated;
-    }
-    return PictureStatus::Ok;
+    return readPixels(bitmap, source, width, height, bytes);
 }
 
 PictureStatus readGfb(Bitmap& bitmap, ByteStream& source) {
-    failLoad(bitmap);
+    clearPicture(bitmap);
     uint8_t header[kGfbHeader];
     if (source.read(header, sizeof header) != sizeof header) return PictureStatus::Truncated;
     if (header[0] != 'G' || header[1] != 'F' || header[2] != 'B' || header[3] != ' ') {
@@ -101,35 +88,32 @@ PictureStatus readGfb(Bitmap& bitmap, ByteStream& source) {
     if (!compressed && n > bytes) return PictureStatus::Malformed;
     if (compressed && lzssOutputBound(n) < bytes) return PictureStatus::Malformed;
     if (source.remaining() < n) return PictureStatus::Truncated;
-    if (!bitmap.create(width, height)) {
-        failLoad(bitmap);
-        return PictureStatus::TooLarge;
-    }
     uint32_t key = gfbKey(storedSize, pixelDataSize);
     if (!compressed) {
         // A stored size below the pixel size leaves the remaining pixels black.
-        if (source.read(bitmap.bits, size_t(n)) != n) {
-            failLoad(bitmap);
-            return PictureStatus::Truncated;
-        }
-        if (scrambled) gfbScramble(bitmap.bits, size_t(n), key);
-        return PictureStatus::Ok;
+        PictureStatus s = readPixels(bitmap, source, width, height, n);
+        if (s == PictureStatus::Ok && scrambled) gfbScramble(bitmap.bits, size_t(n), key);
+        return s;
+    }
+    if (!bitmap.create(width, height)) {
+        clearPicture(bitmap);
+        return PictureStatus::TooLarge;
     }
     size_t take = size_t(std::min(n, lzssInputBound(bytes)));
     std::vector<uint8_t> stored;
     try {
         stored.resize(take);
     } catch (const std::bad_alloc&) {
-        failLoad(bitmap);
+        clearPicture(bitmap);
         return PictureStatus::TooLarge;
     }
     if (source.read(stored.data(), take) != take) {
-        failLoad(bitmap);
+        clearPicture(bitmap);
         return PictureStatus::Truncated;
     }
     if (scrambled) gfbScramble(stored.data(), take, key);
     if (lzssDecode(stored.data(), take, bitmap.bits, size_t(bytes)) != 0) {
-        failLoad(bitmap);
+        clearPicture(bitmap);
         return PictureStatus::Malformed;
     }
     return PictureStatus::Ok;

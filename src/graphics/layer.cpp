@@ -160,23 +160,21 @@ void Layer::drawLayer(Layer& source, const Rect& clip) {
     const bool stretched = dest.width() != src.width() || dest.height() != src.height();
     std::unique_ptr<Bitmap> stretchedPicture, stretchedMask;
     if (stretched) {
-        std::unique_ptr<Bitmap> part;
-        const Bitmap* from = source.image.get();
-        if (cropped) {
-            part = source.image->crop(src.left, src.top, src.right, src.bottom);
-            from = part.get();
-        }
-        if (from) stretchedPicture = stretchBitmap(*from, dest.width(), dest.height());
+        // The part at srcRect, scaled to the displayed size; null when it cannot be made.
+        auto displayed = [&](const Bitmap& whole) -> std::unique_ptr<Bitmap> {
+            std::unique_ptr<Bitmap> part;
+            const Bitmap* from = &whole;
+            if (cropped) {
+                part = whole.crop(src.left, src.top, src.right, src.bottom);
+                from = part.get();
+            }
+            return from ? stretchBitmap(*from, dest.width(), dest.height()) : nullptr;
+        };
+        stretchedPicture = displayed(*source.image);
         if (!stretchedPicture) return;  // nothing to show at that size
         picture = SourceView{stretchedPicture.get()};
         if (hasMask) {
-            std::unique_ptr<Bitmap> maskPart;
-            const Bitmap* maskFrom = source.mask.get();
-            if (cropped) {
-                maskPart = source.mask->crop(src.left, src.top, src.right, src.bottom);
-                maskFrom = maskPart.get();
-            }
-            if (maskFrom) stretchedMask = stretchBitmap(*maskFrom, dest.width(), dest.height());
+            stretchedMask = displayed(*source.mask);
             weights = SourceView{stretchedMask.get()};
         }
     } else if (cropped) {

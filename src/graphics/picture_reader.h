@@ -38,4 +38,11 @@ int loadFromHandle(Bitmap& bitmap, FileHandle& file, PictureReader reader);
 // The checks every reader makes on a header's size before anything is allocated.
 PictureStatus checkPictureSize(int32_t width, int32_t height);
 
+// What every reader does last: makes the store for width x height (sizes already checked)
+// and reads n bytes of pixels into it from source (n at most the store's size; pixels
+// beyond stay black). On a refusal the bitmap is left empty.
+PictureStatus readPixels(Bitmap& bitmap, ByteStream& source, int32_t width, int32_t height, uint64_t n);
+// Leaves the bitmap empty (no store, 0 x 0), as every refusal does.
+void clearPicture(Bitmap& bitmap);
+
 } // namespace zre
