@@ -9,14 +9,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zre::Bitmap bitmap;
-    zre::MemoryPictureSource source(data, size);
+    zre::MemoryStream source(data, size);
     if (zre::readBmp(bitmap, source) != zre::PictureStatus::Ok) {
         if (!bitmap.empty() || bitmap.width() != 0) std::abort();
         return 0;
     }
     std::vector<uint8_t> again = bitmap.bmpImage();
     zre::Bitmap back;
-    zre::MemoryPictureSource second(again.data(), again.size());
+    zre::MemoryStream second(again.data(), again.size());
     if (zre::readBmp(back, second) != zre::PictureStatus::Ok || back.bounds != bitmap.bounds ||
         std::memcmp(back.bits, bitmap.bits, bitmap.byteCount()) != 0) {
         std::abort();

@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zre::GfbBitmap bitmap;
-    zre::MemoryPictureSource source(data, size);
+    zre::MemoryStream source(data, size);
     if (zre::readGfb(bitmap, source) != zre::PictureStatus::Ok) {
         if (!bitmap.empty() || bitmap.width() != 0) std::abort();
         return 0;
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int flags = 0; flags < combinations; ++flags) {
         std::vector<uint8_t> again = zre::encodeGfb(bitmap, (flags & 1) != 0, (flags & 2) != 0);
         zre::GfbBitmap back;
-        zre::MemoryPictureSource second(again.data(), again.size());
+        zre::MemoryStream second(again.data(), again.size());
         if (zre::readGfb(back, second) != zre::PictureStatus::Ok || back.bounds != bitmap.bounds ||
             std::memcmp(back.bits, bitmap.bits, bitmap.byteCount()) != 0) {
             std::abort();

@@ -51,4 +51,11 @@ size_t SubStream::readAt(uint64_t offset, void* out, size_t n) {
     return parent_->readAt(offset_ + offset, out, k);
 }
 
+std::unique_ptr<ByteStream> openWindow(std::unique_ptr<ByteStream> parent, uint64_t offset, uint64_t size) {
+    if (!parent) return nullptr;
+    const uint64_t whole = parent->size();
+    if (offset > whole || size > whole - offset) return nullptr;
+    return std::make_unique<SubStream>(std::move(parent), offset, size);
+}
+
 } // namespace zre

@@ -80,4 +80,9 @@ private:
     uint64_t size_;
 };
 
+// The window [offset, offset + size) of parent when it lies wholly inside it; nullptr when
+// it does not or there is no parent. For ranges a file's own directory states, where a
+// range reaching past the end means the file is not what it claims.
+std::unique_ptr<ByteStream> openWindow(std::unique_ptr<ByteStream> parent, uint64_t offset, uint64_t size);
+
 } // namespace zre

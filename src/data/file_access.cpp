@@ -1,7 +1,5 @@
 #include "data/file_access.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <utility>
 
@@ -75,17 +73,16 @@ uint32_t findFirst(std::string_view path) {
     return kNotFound;
 }
 
-// Opens a regular host file for reading; its size through size.
-std::FILE* openHostFile(const std::string& host, uint64_t& size) {
-    std::FILE* f = std::fopen(host.c_str(), "rbe");
-    if (!f) return nullptr;
-    struct stat st;
-    if (::fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-        std::fclose(f);
-        return nullptr;
-    }
-    size = static_cast<uint64_t>(st.st_size);
-    return f;
+// What path names under the game's naming rule, as a stream; plain tells which rule named it.
+std::unique_ptr<ByteStream> openNamed(std::string_view path, bool& plain) {
+    std::string folder;
+    std::string name;
+    splitPath(path, folder, name);
+    plain = folder.empty() || isDirectory(folder);
+    if (plain) return FileStream::open(hostPath(path));
+    GpkArchive archive;
+    if (!archive.open(folder)) return nullptr;
+    return archive.openMember(archive.find(name));
 }
 
 } // namespace
@@ -139,89 +136,52 @@ bool hasExtension(std::string_view path, std::string_view ext) {
     return pathExtension(path).find(lower) != std::string_view::npos;
 }
 
+std::unique_ptr<ByteStream> openGameStream(std::string_view path) {
+    bool plain = false;
+    return openNamed(path, plain);
+}
+
+FileHandle::FileHandle(std::unique_ptr<ByteStream> stream) : stream_(std::move(stream)) {
+    constexpr uint64_t kMaxSize = 0xFFFFFFFFu;
+    if (stream_ && stream_->size() > kMaxSize) {
+        const uint64_t at = stream_->tell();
+        stream_ = std::make_unique<SubStream>(std::move(stream_), 0, kMaxSize);
+        stream_->seek(at);
+    }
+    size = stream_ ? static_cast<uint32_t>(stream_->size()) : 0;
+}
+
+FileHandle::~FileHandle() = default;
+
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept {
     if (this != &other) {
-        close();
-        file_ = std::exchange(other.file_, nullptr);
-        base_ = std::exchange(other.base_, 0);
-        pos_ = std::exchange(other.pos_, 0);
+        stream_ = std::move(other.stream_);
         size = std::exchange(other.size, 0);
     }
     return *this;
 }
 
-std::unique_ptr<ByteStream> openGameStream(std::string_view path) {
-    std::string folder;
-    std::string name;
-    splitPath(path, folder, name);
-    if (folder.empty() || isDirectory(folder)) return FileStream::open(hostPath(path));
-    GpkArchive archive;
-    GpkEntry entry;
-    if (!archive.open(folder) || archive.find(name, &entry) < 0) return nullptr;
-    std::unique_ptr<ByteStream> file = FileStream::open(hostPath(archive.archivePath));
-    if (!file) return nullptr;
-    return std::make_unique<SubStream>(std::move(file), entry.offset, entry.size);
-}
-
 int FileHandle::open(std::string_view path) {
     close();
-    std::string folder;
-    std::string name;
-    splitPath(path, folder, name);
-    if (folder.empty() || isDirectory(folder)) {
-        uint64_t fileSize = 0;
-        std::FILE* f = openHostFile(hostPath(path), fileSize);
-        if (!f) return 0;
-        file_ = f;
-        base_ = 0;
-        pos_ = 0;
-        // The size field is 32 bits wide; larger files deliver their first 4 GiB.
-        size = static_cast<uint32_t>(std::min<uint64_t>(fileSize, 0xFFFFFFFFu));
-        return 1;
-    }
-    GpkArchive archive;
-    if (archive.open(folder)) *this = archive.openEntryByName(name);
-    archive.close();
-    return 1;
+    bool plain = false;
+    *this = FileHandle(openNamed(path, plain));
+    return isOpen() || !plain ? 1 : 0;
 }
 
 bool FileHandle::openRange(std::string_view gamePath, uint32_t offset, uint32_t length) {
-    close();
-    uint64_t fileSize = 0;
-    std::FILE* f = openHostFile(hostPath(gamePath), fileSize);
-    if (!f) return false;
-    if (uint64_t(offset) + length > fileSize || fseeko(f, static_cast<off_t>(offset), SEEK_SET) != 0) {
-        std::fclose(f);
-        return false;
-    }
-    file_ = f;
-    base_ = offset;
-    pos_ = 0;
-    size = length;
-    return true;
+    *this = FileHandle(openWindow(FileStream::open(hostPath(gamePath)), offset, length));
+    return isOpen();
 }
 
 void FileHandle::close() {
-    if (file_) std::fclose(file_);
-    file_ = nullptr;
-    base_ = 0;
-    pos_ = 0;
+    stream_.reset();
     size = 0;
 }
 
-size_t FileHandle::read(void* out, size_t n) {
-    if (!file_ || pos_ >= size) return 0;
-    n = std::min<size_t>(n, size - pos_);
-    size_t got = std::fread(out, 1, n, file_);
-    pos_ += static_cast<uint32_t>(got);
-    return got;
-}
+size_t FileHandle::read(void* out, size_t n) { return stream_ ? stream_->read(out, n) : 0; }
 
-bool FileHandle::seek(uint32_t pos) {
-    if (!file_ || pos > size) return false;
-    if (fseeko(file_, static_cast<off_t>(base_ + pos), SEEK_SET) != 0) return false;
-    pos_ = pos;
-    return true;
-}
+uint32_t FileHandle::tell() const { return stream_ ? static_cast<uint32_t>(stream_->tell()) : 0; }
+
+bool FileHandle::seek(uint32_t pos) { return stream_ && stream_->seek(pos); }
 
 } // namespace zre

@@ -3,14 +3,13 @@
 // existing folder (or that has no folder part) names a plain file; any other folder part
 // names a GPK2 package and the rest a member inside it.
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
 
-namespace zre {
+#include "data/byte_stream.h"
 
-class ByteStream;
+namespace zre {
 
 constexpr uint32_t kAttributeDirectory = 0x10;  // the directory bit of fileAttributes
 constexpr uint32_t kAttributeNormal = 0x80;
@@ -37,12 +36,15 @@ bool hasExtension(std::string_view path, std::string_view ext);
 // nullptr when nothing readable is there (no file, no package, no such member).
 std::unique_ptr<ByteStream> openGameStream(std::string_view path);
 
-// An open plain file or package member. It delivers exactly `size` bytes: reads stop at
-// the member's end and never run into the next member.
+// An open plain file or package member: the game's handle on a byte stream. It delivers
+// exactly `size` bytes: reads stop at the member's end and never run into the next member.
 class FileHandle {
 public:
     FileHandle() = default;
-    ~FileHandle() { close(); }
+    // A handle on stream's bytes from its current position (closed for nullptr). The size
+    // field is 32 bits wide: a longer stream delivers its first 4 GiB - 1 bytes.
+    explicit FileHandle(std::unique_ptr<ByteStream> stream);
+    ~FileHandle();
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
     FileHandle(FileHandle&& other) noexcept { *this = std::move(other); }
@@ -52,24 +54,27 @@ public:
     // member, as the game expects); 0 when a plain file could not be opened.
     // isOpen() tells whether bytes can be read.
     int open(std::string_view path);
-    // Opens `size` bytes at `offset` of a host file (a package member).
+    // Opens `size` bytes at `offset` of a host file (a package member); false when the
+    // range does not lie inside the file.
     bool openRange(std::string_view gamePath, uint32_t offset, uint32_t size);
     void close();
 
-    bool isOpen() const { return file_ != nullptr; }
+    bool isOpen() const { return stream_ != nullptr; }
     uint32_t size = 0;
 
     // Reads up to n bytes from the current position, never past the end; returns the count.
     size_t read(void* out, size_t n);
     // Position relative to the first byte of the file or member.
-    uint32_t tell() const { return pos_; }
+    uint32_t tell() const;
     // Moves within [0, size]; false (position unchanged) outside it.
     bool seek(uint32_t pos);
 
+    // The handle's bytes as a stream of exactly `size` bytes; reading it moves the handle.
+    // Null while closed.
+    ByteStream* stream() const { return stream_.get(); }
+
 private:
-    std::FILE* file_ = nullptr;
-    uint64_t base_ = 0;   // host offset of byte 0
-    uint32_t pos_ = 0;
+    std::unique_ptr<ByteStream> stream_;
 };
 
 } // namespace zre

@@ -12,11 +12,6 @@ namespace {
 
 constexpr size_t kHeaderSize = 12;
 
-// The most an LZSS stream of k bytes can decode to: every two bytes a reference of 18,
-// so never more than 9 output bytes per input byte. A larger decodedLength cannot be
-// met, and is refused before the output is allocated.
-constexpr uint64_t kMaxExpansion = 9;
-
 } // namespace
 
 int decodeGlpk(const uint8_t* file, size_t size, std::vector<uint8_t>& data) {
@@ -24,7 +19,7 @@ int decodeGlpk(const uint8_t* file, size_t size, std::vector<uint8_t>& data) {
     const uint32_t decodedLength = loadU32(file + 4);
     const bool inverted = loadU32(file + 8) != 0;
     const size_t payloadSize = size - kHeaderSize;
-    if (decodedLength == 0 || uint64_t(decodedLength) > uint64_t(payloadSize) * kMaxExpansion) return -1;
+    if (decodedLength == 0 || uint64_t(decodedLength) > uint64_t(payloadSize) * kLzssMaxExpansion) return -1;
 
     std::vector<uint8_t> payload(file + kHeaderSize, file + size);
     if (inverted) {

@@ -11,6 +11,10 @@
 
 namespace zre {
 
+// The longest member name a directory entry holds, in Shift JIS bytes (its field also
+// holds the closing NUL).
+constexpr size_t kGpkMaxNameBytes = 127;
+
 struct GpkEntry {
     uint32_t offset = 0;
     uint32_t size = 0;
@@ -34,6 +38,9 @@ public:
     int find(std::string_view name, GpkEntry* entry = nullptr) const;
     // Offset of entry index; for index == entryCount the end of the last member; -1 beyond.
     int64_t entryOffset(int index) const;
+    // The member's bytes as a stream; nullptr for an index out of range, an archive image in
+    // memory, or a member that no longer lies inside the file.
+    std::unique_ptr<ByteStream> openMember(int index, GpkEntry* entry = nullptr) const;
     // A handle on the member's bytes, or a closed handle.
     FileHandle openEntry(int index, GpkEntry* entry = nullptr) const;
     FileHandle openEntryByName(std::string_view name, GpkEntry* entry = nullptr) const;
@@ -47,7 +54,7 @@ public:
 };
 
 // Builds an archive image: header, members in order, directory at the end. Names longer
-// than 127 bytes are refused (empty result).
+// than kGpkMaxNameBytes are refused (empty result).
 std::vector<uint8_t> buildGpkArchive(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& members);
 
 } // namespace zre

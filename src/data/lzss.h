@@ -8,6 +8,11 @@
 
 namespace zre {
 
+// The most a stream of k bytes can decode to: every two bytes a reference of 18, so never
+// more than 9 output bytes per input byte. A larger length asked of k bytes cannot be met,
+// and is refused before the output is allocated.
+constexpr uint64_t kLzssMaxExpansion = 9;
+
 // Decodes exactly outLength bytes into out. Returns 0 when the output is complete, 1 when
 // asked for 0 bytes, and -1 when the stream ends before the output is complete (out then
 // holds what was decoded, the rest zero). Never reads past src + srcLength.

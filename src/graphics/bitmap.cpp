@@ -7,14 +7,11 @@
 #include "data/file_access.h"
 #include "graphics/picture_reader.h"
 #include "platform/file_system.h"
+#include "platform/picture_files.h"
 
 namespace zre {
 
 namespace {
-
-constexpr size_t kBmpFileHeader = 14;
-constexpr size_t kBmpInfoHeader = 40;
-constexpr size_t kBmpHeaders = kBmpFileHeader + kBmpInfoHeader;
 
 // Header sizes of the later BMP header versions; their first 40 bytes are the classic
 // info header, so a 24-bit picture in them reads the same once the pixel offset is honoured.
@@ -42,15 +39,27 @@ PictureStatus checkPictureSize(int32_t width, int32_t height) {
     return PictureStatus::Ok;
 }
 
-size_t HandlePictureSource::read(void* out, size_t n) { return file_.read(out, n); }
-
-uint64_t HandlePictureSource::remaining() const {
-    return file_.tell() < file_.size ? file_.size - file_.tell() : 0;
+int loadFromHandle(Bitmap& bitmap, FileHandle& file, PictureReader reader) {
+    MemoryStream none(nullptr, 0);
+    ByteStream& source = file.stream() ? *file.stream() : none;
+    return reader(bitmap, source) == PictureStatus::Ok ? 1 : 0;
 }
 
-bool HandlePictureSource::skip(uint64_t n) {
-    if (n > remaining()) return false;
-    return file_.seek(file_.tell() + static_cast<uint32_t>(n));
+void clearPicture(Bitmap& bitmap) {
+    bitmap.release();
+    bitmap.bounds = Rect{};
+}
+
+PictureStatus readPixels(Bitmap& bitmap, ByteStream& source, int32_t width, int32_t height, uint64_t n) {
+    if (!bitmap.create(width, height)) {
+        clearPicture(bitmap);
+        return PictureStatus::TooLarge;
+    }
+    if (source.read(bitmap.bits, size_t(n)) != n) {
+        clearPicture(bitmap);
+        return PictureStatus::Truncated;
+    }
+    return PictureStatus::Ok;
 }
 
 int Bitmap::create(int32_t width, int32_t height) {
@@ -81,10 +90,7 @@ int Bitmap::loadFile(std::string_view fileName) {
     return 1;
 }
 
-int Bitmap::load(FileHandle& file) {
-    HandlePictureSource source(file);
-    return readBmp(*this, source) == PictureStatus::Ok ? 1 : 0;
-}
+int Bitmap::load(FileHandle& file) { return loadFromHandle(*this, file, readBmp); }
 
 int Bitmap::save(std::string_view fileName) {
     return writeFileAtomically(fileName, bmpImage()) ? 1 : 0;
@@ -115,22 +121,8 @@ std::unique_ptr<Bitmap> Bitmap::clone() const {
 size_t Bitmap::writeBmp(ByteWriter& out) const {
     // A bitmap without a store is written as the 0 x 0 picture it holds, so the header
     // never claims pixels that are not there.
-    int32_t w = empty() ? 0 : width();
-    int32_t h = empty() ? 0 : height();
-    uint32_t pixelBytes = empty() ? 0 : uint32_t(byteCount());
-    size_t start = out.size();
-    out.text("BM");
-    out.u32(pixelBytes + uint32_t(kBmpHeaders));
-    out.u32(0);
-    out.u32(uint32_t(kBmpHeaders));
-    out.u32(uint32_t(kBmpInfoHeader));
-    out.i32(w);
-    out.i32(h);
-    out.u16(1);
-    out.u16(24);
-    out.zeros(24);  // compression, image size, resolutions, colour counts
-    if (pixelBytes) out.bytes(bits, pixelBytes);
-    return out.size() - start;
+    if (empty()) return appendBmp24(out, nullptr, 0, 0, 0, false);
+    return appendBmp24(out, bits, width(), height(), size_t(stride()), false);
 }
 
 std::vector<uint8_t> Bitmap::bmpImage() const {
@@ -145,13 +137,12 @@ std::unique_ptr<Bitmap> makeBitmap(int32_t width, int32_t height) {
     return result;
 }
 
-PictureStatus readBmp(Bitmap& bitmap, PictureSource& source) {
-    bitmap.release();
-    bitmap.bounds = Rect{};
-    uint8_t header[kBmpHeaders];
+PictureStatus readBmp(Bitmap& bitmap, ByteStream& source) {
+    clearPicture(bitmap);
+    uint8_t header[kBmpHeadersSize];
     if (source.read(header, sizeof header) != sizeof header) return PictureStatus::Truncated;
     if (header[0] != 'B' || header[1] != 'M') return PictureStatus::BadSignature;
-    const uint8_t* info = header + kBmpFileHeader;
+    const uint8_t* info = header + kBmpFileHeaderSize;
     uint32_t infoSize = loadU32(info);
     int32_t width = static_cast<int32_t>(loadU32(info + 4));
     int32_t height = static_cast<int32_t>(loadU32(info + 8));
@@ -163,27 +154,18 @@ PictureStatus readBmp(Bitmap& bitmap, PictureSource& source) {
     // wild carry junk there and the game reads them this way). The later header versions
     // put the pixels where the offset field points.
     uint64_t gap = 0;
-    if (infoSize != kBmpInfoHeader) {
+    if (infoSize != kBmpInfoHeaderSize) {
         if (infoSize != kBmpV4Header && infoSize != kBmpV5Header) return PictureStatus::Unsupported;
         uint32_t offset = loadU32(header + 10);
-        if (offset < kBmpFileHeader + infoSize) return PictureStatus::Malformed;
-        gap = offset - kBmpHeaders;
+        if (offset < kBmpFileHeaderSize + infoSize) return PictureStatus::Malformed;
+        gap = offset - kBmpHeadersSize;
     }
     // Negative heights (top-down rows) are not a layout this surface has.
     if (PictureStatus s = checkPictureSize(width, height); s != PictureStatus::Ok) return s;
     uint64_t bytes = uint64_t(strideFor(width)) * uint64_t(height);
     if (source.remaining() < gap + bytes) return PictureStatus::Truncated;
     if (!source.skip(gap)) return PictureStatus::Truncated;
-    if (!bitmap.create(width, height)) {
-        bitmap.bounds = Rect{};
-        return PictureStatus::TooLarge;
-    }
-    if (source.read(bitmap.bits, size_t(bytes)) != bytes) {
-        bitmap.release();
-        bitmap.bounds = Rect{};
-        return PictureStatus::Truncated;
-    }
-    return PictureStatus::Ok;
+    return readPixels(bitmap, source, width, height, bytes);
 }
 
 } // namespace zre

@@ -11,18 +11,11 @@
 
 #include "data/byte_io.h"
 #include "graphics/rect.h"
+#include "platform/picture_files.h"
 
 namespace zre {
 
 class FileHandle;
-
-// Pictures larger than this many pixels per side (or bytes of pixel memory) are refused
-// as malformed: no picture of the game comes near it, and it keeps hostile headers from
-// asking for gigabytes.
-constexpr int32_t kMaxPictureSide = 16384;
-constexpr uint64_t kMaxPictureBytes = 256ull << 20;
-
-inline int32_t strideFor(int32_t width) { return ((width * 24 + 31) / 32) * 4; }
 
 class Bitmap {
 public:

@@ -8,6 +8,7 @@
 #include "data/lzss.h"
 #include "graphics/picture_reader.h"
 #include "platform/file_system.h"
+#include "platform/picture_files.h"
 
 namespace zre {
 
@@ -17,7 +18,7 @@ constexpr uint32_t kGefXor = 0x6C6C6C6C;
 // Offsets of the scrambled fields within the GGEF info header: header size, width,
 // height, horizontal and vertical resolution.
 constexpr size_t kGefScrambled[] = {0, 4, 8, 24, 28};
-constexpr size_t kGefHeader = 4 + 40;
+constexpr size_t kGefHeader = 4 + kBmpInfoHeaderSize;
 
 constexpr size_t kGfbHeader = 64;
 constexpr size_t kGfbInfo = 24;
@@ -30,24 +31,11 @@ uint64_t lzssInputBound(uint64_t n) { return n + n / 8 + 16; }
 // memory is allocated.
 uint64_t lzssOutputBound(uint64_t m) { return (m / 17 + 1) * 144; }
 
-void writeInfoHeader(ByteWriter& out, int32_t width, int32_t height) {
-    out.u32(40);
-    out.i32(width);
-    out.i32(height);
-    out.u16(1);
-    out.u16(24);
-    out.zeros(24);
-}
-
-void failLoad(Bitmap& bitmap) {
-    bitmap.release();
-    bitmap.bounds = Rect{};
-}
-
 } // namespace
 
 void gfbScramble(uint8_t* data, size_t length, uint32_t key) {
-    const uint8_t k[4] = {uint8_t(key), uint8_t(key >> 8), uint8_t(key >> 16), uint8_t(key >> 24)};
+    uint8_t k[4];
+    storeU32(k, key);
     size_t i = 0;
     for (; i + 4 <= length; i += 4) {
         data[i] ^= k[0];
@@ -58,8 +46,8 @@ void gfbScramble(uint8_t* data, size_t length, uint32_t key) {
     for (; i < length; ++i) data[i] ^= k[i & 3];
 }
 
-PictureStatus readGef(Bitmap& bitmap, PictureSource& source) {
-    failLoad(bitmap);
+PictureStatus readGef(Bitmap& bitmap, ByteStream& source) {
+    clearPicture(bitmap);
     uint8_t header[kGefHeader];
     if (source.read(header, sizeof header) != sizeof header) return PictureStatus::Truncated;
     if (header[0] != 'G' || header[1] != 'G' || header[2] != 'E' || header[3] != 'F') {
@@ -73,19 +61,11 @@ PictureStatus readGef(Bitmap& bitmap, PictureSource& source) {
     if (PictureStatus s = checkPictureSize(width, height); s != PictureStatus::Ok) return s;
     uint64_t bytes = uint64_t(strideFor(width)) * uint64_t(height);
     if (source.remaining() < bytes) return PictureStatus::Truncated;
-    if (!bitmap.create(width, height)) {
-        failLoad(bitmap);
-        return PictureStatus::TooLarge;
-    }
-    if (source.read(bitmap.bits, size_t(bytes)) != bytes) {
-        failLoad(bitmap);
-        return PictureStatus::Truncated;
-    }
-    return PictureStatus::Ok;
+    return readPixels(bitmap, source, width, height, bytes);
 }
 
-PictureStatus readGfb(Bitmap& bitmap, PictureSource& source) {
-    failLoad(bitmap);
+PictureStatus readGfb(Bitmap& bitmap, ByteStream& source) {
+    clearPicture(bitmap);
     uint8_t header[kGfbHeader];
     if (source.read(header, sizeof header) != sizeof header) return PictureStatus::Truncated;
     if (header[0] != 'G' || header[1] != 'F' || header[2] != 'B' || header[3] != ' ') {
@@ -108,53 +88,44 @@ PictureStatus readGfb(Bitmap& bitmap, PictureSource& source) {
     if (!compressed && n > bytes) return PictureStatus::Malformed;
     if (compressed && lzssOutputBound(n) < bytes) return PictureStatus::Malformed;
     if (source.remaining() < n) return PictureStatus::Truncated;
-    if (!bitmap.create(width, height)) {
-        failLoad(bitmap);
-        return PictureStatus::TooLarge;
-    }
     uint32_t key = gfbKey(storedSize, pixelDataSize);
     if (!compressed) {
         // A stored size below the pixel size leaves the remaining pixels black.
-        if (source.read(bitmap.bits, size_t(n)) != n) {
-            failLoad(bitmap);
-            return PictureStatus::Truncated;
-        }
-        if (scrambled) gfbScramble(bitmap.bits, size_t(n), key);
-        return PictureStatus::Ok;
+        PictureStatus s = readPixels(bitmap, source, width, height, n);
+        if (s == PictureStatus::Ok && scrambled) gfbScramble(bitmap.bits, size_t(n), key);
+        return s;
+    }
+    if (!bitmap.create(width, height)) {
+        clearPicture(bitmap);
+        return PictureStatus::TooLarge;
     }
     size_t take = size_t(std::min(n, lzssInputBound(bytes)));
     std::vector<uint8_t> stored;
     try {
         stored.resize(take);
     } catch (const std::bad_alloc&) {
-        failLoad(bitmap);
+        clearPicture(bitmap);
         return PictureStatus::TooLarge;
     }
     if (source.read(stored.data(), take) != take) {
-        failLoad(bitmap);
+        clearPicture(bitmap);
         return PictureStatus::Truncated;
     }
     if (scrambled) gfbScramble(stored.data(), take, key);
     if (lzssDecode(stored.data(), take, bitmap.bits, size_t(bytes)) != 0) {
-        failLoad(bitmap);
+        clearPicture(bitmap);
         return PictureStatus::Malformed;
     }
     return PictureStatus::Ok;
 }
 
-int GefBitmap::load(FileHandle& file) {
-    HandlePictureSource source(file);
-    return readGef(*this, source) == PictureStatus::Ok ? 1 : 0;
-}
+int GefBitmap::load(FileHandle& file) { return loadFromHandle(*this, file, readGef); }
 
 int GefBitmap::save(std::string_view fileName) {
     return writeFileAtomically(fileName, encodeGef(*this)) ? 1 : 0;
 }
 
-int GfbBitmap::load(FileHandle& file) {
-    HandlePictureSource source(file);
-    return readGfb(*this, source) == PictureStatus::Ok ? 1 : 0;
-}
+int GfbBitmap::load(FileHandle& file) { return loadFromHandle(*this, file, readGfb); }
 
 int GfbBitmap::save(std::string_view fileName) {
     return writeFileAtomically(fileName, encodeGfb(*this, scrambled != 0, compressed != 0)) ? 1 : 0;
@@ -165,7 +136,7 @@ std::vector<uint8_t> encodeGef(const Bitmap& bitmap) {
     int32_t h = bitmap.empty() ? 0 : bitmap.height();
     ByteWriter out;
     out.text("GGEF");
-    writeInfoHeader(out, w, h);
+    appendBmpInfoHeader(out, w, h);
     uint8_t* info = out.buffer().data() + 4;
     for (size_t off : kGefScrambled) storeU32(info + off, loadU32(info + off) ^ kGefXor);
     if (!bitmap.empty()) out.bytes(bitmap.bits, bitmap.byteCount());
@@ -199,7 +170,7 @@ std::vector<uint8_t> encodeGfb(const Bitmap& bitmap, bool scrambled, bool compre
     out.u32(storedSize);
     out.u32(pixelDataSize);
     out.u32(uint32_t(kGfbHeader));
-    writeInfoHeader(out, w, h);
+    appendBmpInfoHeader(out, w, h);
     out.bytes(data.data(), data.size());
     return std::move(out.buffer());
 }

@@ -6,16 +6,8 @@
 
 #include "graphics/image_formats.h"
 #include "graphics/pixel_ops.h"
+#include "graphics/row_kernels.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
-#include <immintrin.h>
-#define ZRE_HAVE_AVX2_DISPATCH 1
-#else
-#define ZRE_HAVE_AVX2_DISPATCH 0
-#endif
 
 namespace zre {
 
@@ -126,171 +118,6 @@ namespace {
 
 enum class Combine { Copy, Masked, Keyed };
 
-// The blend kernels. Each byte is a function of the bytes at the same place only, so they
-// run over a row as one flat array: 32 bytes at a time where the processor has AVX2, 16
-// with SSE2, the rest one by one. All give exactly the byte formulas.
-
-// t = (p * a + g * (256 - a)) >> 8; g may be t itself.
-void runAlphaScalar(uint8_t* t, const uint8_t* p, const uint8_t* g, size_t i, size_t bytes, int32_t a) {
-    for (; i < bytes; ++i) t[i] = uint8_t((p[i] * a + g[i] * (256 - a)) >> 8);
-}
-
-// t = (p * m + t * (255 - m)) >> 8, then with alpha: t = (t' * a + t * (256 - a)) >> 8.
-void runMaskedScalar(uint8_t* t, const uint8_t* p, const uint8_t* m, size_t i, size_t bytes, int32_t a) {
-    for (; i < bytes; ++i) {
-        const int32_t below = t[i];
-        int32_t v = (p[i] * m[i] + below * (255 - m[i])) >> 8;
-        if (a != 0) v = (v * a + below * (256 - a)) >> 8;
-        t[i] = uint8_t(v);
-    }
-}
-
-#if defined(__SSE2__)
-inline __m128i blend16(__m128i s, __m128i sw, __m128i d, __m128i dw) {
-    return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(s, sw), _mm_mullo_epi16(d, dw)), 8);
-}
-
-size_t runAlphaSse2(uint8_t* t, const uint8_t* p, const uint8_t* g, size_t i, size_t bytes, int32_t a) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i wa = _mm_set1_epi16(int16_t(a));
-    const __m128i wb = _mm_set1_epi16(int16_t(256 - a));
-    for (; i + 16 <= bytes; i += 16) {
-        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(g + i));
-        const __m128i lo = blend16(_mm_unpacklo_epi8(s, zero), wa, _mm_unpacklo_epi8(d, zero), wb);
-        const __m128i hi = blend16(_mm_unpackhi_epi8(s, zero), wa, _mm_unpackhi_epi8(d, zero), wb);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(t + i), _mm_packus_epi16(lo, hi));
-    }
-    return i;
-}
-
-size_t runMaskedSse2(uint8_t* t, const uint8_t* p, const uint8_t* m, size_t i, size_t bytes, int32_t a) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i ones = _mm_set1_epi8(char(0xFF));
-    const __m128i wa = _mm_set1_epi16(int16_t(a));
-    const __m128i wb = _mm_set1_epi16(int16_t(256 - a));
-    for (; i + 16 <= bytes; i += 16) {
-        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + i));
-        const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m + i));
-        const __m128i iw = _mm_xor_si128(w, ones);  // 255 - m
-        const __m128i dlo = _mm_unpacklo_epi8(d, zero);
-        const __m128i dhi = _mm_unpackhi_epi8(d, zero);
-        __m128i lo = blend16(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(w, zero), dlo, _mm_unpacklo_epi8(iw, zero));
-        __m128i hi = blend16(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(w, zero), dhi, _mm_unpackhi_epi8(iw, zero));
-        if (a != 0) {
-            lo = blend16(lo, wa, dlo, wb);
-            hi = blend16(hi, wa, dhi, wb);
-        }
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(t + i), _mm_packus_epi16(lo, hi));
-    }
-    return i;
-}
-#endif
-
-#if ZRE_HAVE_AVX2_DISPATCH
-// Unpacking and packing both work within 128-bit lanes, so the byte order comes out as it
-// went in.
-__attribute__((target("avx2"))) inline __m256i blend32(__m256i s, __m256i sw, __m256i d, __m256i dw) {
-    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(s, sw), _mm256_mullo_epi16(d, dw)), 8);
-}
-
-// For 0 < a < 256, (p * a + g * (256 - a)) >> 8 = g + floor((p - g) * a / 256), and the
-// floor is what the high half of the signed product (2 (p - g)) * (128 a) gives: one
-// multiply per 16 bytes instead of two.
-__attribute__((target("avx2"))) size_t runAlphaAvx2(uint8_t* t, const uint8_t* p, const uint8_t* g, size_t bytes,
-                                                    int32_t a) {
-    if (a <= 0 || a >= 256) return 0;
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i w = _mm256_set1_epi16(int16_t(a << 7));
-    size_t i = 0;
-    for (; i + 32 <= bytes; i += 32) {
-        const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
-        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(g + i));
-        const __m256i dlo = _mm256_unpacklo_epi8(d, zero);
-        const __m256i dhi = _mm256_unpackhi_epi8(d, zero);
-        const __m256i difLo = _mm256_slli_epi16(_mm256_sub_epi16(_mm256_unpacklo_epi8(s, zero), dlo), 1);
-        const __m256i difHi = _mm256_slli_epi16(_mm256_sub_epi16(_mm256_unpackhi_epi8(s, zero), dhi), 1);
-        const __m256i lo = _mm256_add_epi16(dlo, _mm256_mulhi_epi16(difLo, w));
-        const __m256i hi = _mm256_add_epi16(dhi, _mm256_mulhi_epi16(difHi, w));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(t + i), _mm256_packus_epi16(lo, hi));
-    }
-    return i;
-}
-
-__attribute__((target("avx2"))) size_t runMaskedAvx2(uint8_t* t, const uint8_t* p, const uint8_t* m, size_t bytes,
-                                                     int32_t a) {
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i ones = _mm256_set1_epi8(char(0xFF));
-    const __m256i wa = _mm256_set1_epi16(int16_t(a));
-    const __m256i wb = _mm256_set1_epi16(int16_t(256 - a));
-    size_t i = 0;
-    for (; i + 32 <= bytes; i += 32) {
-        const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
-        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t + i));
-        const __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m + i));
-        const __m256i iw = _mm256_xor_si256(w, ones);
-        const __m256i dlo = _mm256_unpacklo_epi8(d, zero);
-        const __m256i dhi = _mm256_unpackhi_epi8(d, zero);
-        __m256i lo = blend32(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(w, zero), dlo,
-                             _mm256_unpacklo_epi8(iw, zero));
-        __m256i hi = blend32(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(w, zero), dhi,
-                             _mm256_unpackhi_epi8(iw, zero));
-        if (a != 0) {
-            lo = blend32(lo, wa, dlo, wb);
-            hi = blend32(hi, wa, dhi, wb);
-        }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(t + i), _mm256_packus_epi16(lo, hi));
-    }
-    return i;
-}
-
-bool haveAvx2() {
-    static const bool yes = __builtin_cpu_supports("avx2");
-    return yes;
-}
-#endif
-
-void runCopy(uint8_t* t, const uint8_t* p, size_t bytes) { std::memmove(t, p, bytes); }
-
-void runAlpha(uint8_t* t, const uint8_t* p, const uint8_t* g, size_t bytes, int32_t a) {
-    size_t i = 0;
-#if ZRE_HAVE_AVX2_DISPATCH
-    if (haveAvx2()) i = runAlphaAvx2(t, p, g, bytes, a);
-#endif
-#if defined(__SSE2__)
-    i = runAlphaSse2(t, p, g, i, bytes, a);
-#endif
-    runAlphaScalar(t, p, g, i, bytes, a);
-}
-
-void runMasked(uint8_t* t, const uint8_t* p, const uint8_t* m, size_t bytes, int32_t a) {
-    size_t i = 0;
-#if ZRE_HAVE_AVX2_DISPATCH
-    if (haveAvx2()) i = runMaskedAvx2(t, p, m, bytes, a);
-#endif
-#if defined(__SSE2__)
-    i = runMaskedSse2(t, p, m, i, bytes, a);
-#endif
-    runMaskedScalar(t, p, m, i, bytes, a);
-}
-
-// Pixels equal to the key leave the target as it is; the others are copied (and, with
-// alpha, blended over the target, which for a keyed pixel gives the target itself).
-void runKeyed(uint8_t* t, const uint8_t* p, size_t pixels, uint32_t key, int32_t a) {
-    const uint8_t kb = uint8_t(key >> 16), kg = uint8_t(key >> 8), kr = uint8_t(key);
-    for (size_t i = 0; i < pixels; ++i, t += 3, p += 3) {
-        if (p[0] == kb && p[1] == kg && p[2] == kr) continue;
-        if (a == 0) {
-            t[0] = p[0];
-            t[1] = p[1];
-            t[2] = p[2];
-        } else {
-            for (int c = 0; c < 3; ++c) t[c] = uint8_t((p[c] * a + t[c] * (256 - a)) >> 8);
-        }
-    }
-}
-
 // Where a source or mask pixel lies: a bitmap read at an offset; outside it (or when there
 // is no bitmap) the pixel is zero, as the crops of the sequence make it.
 struct SourceView {
@@ -333,23 +160,21 @@ void Layer::drawLayer(Layer& source, const Rect& clip) {
     const bool stretched = dest.width() != src.width() || dest.height() != src.height();
     std::unique_ptr<Bitmap> stretchedPicture, stretchedMask;
     if (stretched) {
-        std::unique_ptr<Bitmap> part;
-        const Bitmap* from = source.image.get();
-        if (cropped) {
-            part = source.image->crop(src.left, src.top, src.right, src.bottom);
-            from = part.get();
-        }
-        if (from) stretchedPicture = stretchBitmap(*from, dest.width(), dest.height());
+        // The part at srcRect, scaled to the displayed size; null when it cannot be made.
+        auto displayed = [&](const Bitmap& whole) -> std::unique_ptr<Bitmap> {
+            std::unique_ptr<Bitmap> part;
+            const Bitmap* from = &whole;
+            if (cropped) {
+                part = whole.crop(src.left, src.top, src.right, src.bottom);
+                from = part.get();
+            }
+            return from ? stretchBitmap(*from, dest.width(), dest.height()) : nullptr;
+        };
+        stretchedPicture = displayed(*source.image);
         if (!stretchedPicture) return;  // nothing to show at that size
         picture = SourceView{stretchedPicture.get()};
         if (hasMask) {
-            std::unique_ptr<Bitmap> maskPart;
-            const Bitmap* maskFrom = source.mask.get();
-            if (cropped) {
-                maskPart = source.mask->crop(src.left, src.top, src.right, src.bottom);
-                maskFrom = maskPart.get();
-            }
-            if (maskFrom) stretchedMask = stretchBitmap(*maskFrom, dest.width(), dest.height());
+            stretchedMask = displayed(*source.mask);
             weights = SourceView{stretchedMask.get()};
         }
     } else if (cropped) {
@@ -390,17 +215,17 @@ void Layer::drawLayer(Layer& source, const Rect& clip) {
             switch (combine) {
             case Combine::Copy:
                 if (a == 0)
-                    runCopy(t, p, count * 3);
+                    std::memmove(t, p, count * 3);
                 else
-                    runAlpha(t, p, t, count * 3, a);
+                    blendRowAlpha(t, p, t, count * 3, a);
                 break;
             case Combine::Masked: {
                 const uint8_t* m = (mRow && c0 >= mb && c1 <= me) ? weights.at(x0 + c0, y) : zeroRow();
-                runMasked(t, p, m, count * 3, a);
+                blendRowMasked(t, p, m, count * 3, a);
                 break;
             }
             case Combine::Keyed:
-                runKeyed(t, p, count, source.keyColor, a);
+                copyRowKeyed(t, p, count, source.keyColor, a);
                 break;
             }
         }
@@ -432,9 +257,9 @@ void Layer::copyOntoThenDraw(const Layer& below, Layer& source, const Rect& clip
         const uint8_t* p = source.image->pixel(area.left - dest.left, y - dest.top);
         const uint8_t* g = below.image->pixel(area.left - under.left, y - under.top);
         if (source.alpha == 0 || source.alpha == 256)
-            runCopy(t, p, bytes);
+            std::memmove(t, p, bytes);
         else
-            runAlpha(t, p, g, bytes, source.alpha);
+            blendRowAlpha(t, p, g, bytes, source.alpha);
     }
 }
 

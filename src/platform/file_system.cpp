@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/host_file.h"
 #include "platform/sjis.h"
 
 namespace zre {
@@ -268,27 +269,10 @@ HostKind hostKind(std::string_view gamePath) {
 }
 
 std::optional<std::vector<uint8_t>> readHostFile(const std::string& hostPath) {
-    int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    std::vector<uint8_t> bytes;
-    bytes.reserve(static_cast<size_t>(st.st_size));
-    uint8_t buf[65536];
-    for (;;) {
-        ssize_t got = ::read(fd, buf, sizeof buf);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (got == 0) break;
-        bytes.insert(bytes.end(), buf, buf + got);
-    }
-    ::close(fd);
+    HostFile file;
+    if (!file.open(hostPath)) return std::nullopt;
+    std::vector<uint8_t> bytes(static_cast<size_t>(file.size()));
+    if (file.readAt(0, bytes.data(), bytes.size()) != bytes.size()) return std::nullopt;
     return bytes;
 }
 

@@ -7,16 +7,6 @@ namespace zre {
 
 namespace {
 
-void put16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
-
 bool endsWithBmp(const std::string& path) {
     if (path.size() < 4) return false;
     std::string ext = path.substr(path.size() - 4);
@@ -28,34 +18,45 @@ bool endsWithBmp(const std::string& path) {
 
 } // namespace
 
-std::vector<uint8_t> encodeBmp24(const uint8_t* bits, int width, int height, int stride) {
-    std::vector<uint8_t> out;
-    if (!bits || width <= 0 || height <= 0 || stride < width * 3) return out;
-    const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
-    const uint32_t imageBytes = rowBytes * static_cast<uint32_t>(height);
-    out.reserve(54 + imageBytes);
-    out.push_back('B');
-    out.push_back('M');
-    put32(out, 54 + imageBytes);
-    put32(out, 0);
-    put32(out, 54);
-    put32(out, 40);
-    put32(out, static_cast<uint32_t>(width));
-    put32(out, static_cast<uint32_t>(height)); // positive: rows bottom-up
-    put16(out, 1);
-    put16(out, 24);
-    put32(out, 0); // uncompressed
-    put32(out, imageBytes);
-    put32(out, 0);
-    put32(out, 0);
-    put32(out, 0);
-    put32(out, 0);
-    for (int row = 0; row < height; ++row) {
-        const uint8_t* src = bits + static_cast<size_t>(row) * static_cast<size_t>(stride);
-        out.insert(out.end(), src, src + width * 3);
-        out.resize(out.size() + (rowBytes - static_cast<uint32_t>(width) * 3), 0);
+void appendBmpInfoHeader(ByteWriter& out, int32_t width, int32_t height, uint32_t imageSize) {
+    out.u32(uint32_t(kBmpInfoHeaderSize));
+    out.i32(width);
+    out.i32(height);  // positive: rows bottom-up
+    out.u16(1);
+    out.u16(24);
+    out.u32(0);  // uncompressed
+    out.u32(imageSize);
+    out.zeros(16);  // resolutions, colour counts
+}
+
+size_t appendBmp24(ByteWriter& out, const uint8_t* bits, int32_t width, int32_t height, size_t stride,
+                   bool recordImageSize) {
+    const size_t start = out.size();
+    const size_t rowBytes = size_t(strideFor(width));
+    const uint32_t imageBytes = uint32_t(rowBytes * size_t(height));
+    out.text("BM");
+    out.u32(uint32_t(kBmpHeadersSize) + imageBytes);
+    out.u32(0);
+    out.u32(uint32_t(kBmpHeadersSize));
+    appendBmpInfoHeader(out, width, height, recordImageSize ? imageBytes : 0);
+    if (imageBytes == 0) return out.size() - start;
+    if (stride == rowBytes) {
+        out.bytes(bits, imageBytes);
+    } else {
+        const size_t pixelBytes = size_t(width) * 3;
+        for (int32_t row = 0; row < height; ++row) {
+            out.bytes(bits + size_t(row) * stride, pixelBytes);
+            out.zeros(rowBytes - pixelBytes);
+        }
     }
-    return out;
+    return out.size() - start;
+}
+
+std::vector<uint8_t> encodeBmp24(const uint8_t* bits, int width, int height, int stride) {
+    if (!bits || width <= 0 || height <= 0 || stride < width * 3) return {};
+    ByteWriter out;
+    appendBmp24(out, bits, width, height, size_t(stride), true);
+    return std::move(out.buffer());
 }
 
 bool writePictureFile(const std::string& path, const uint8_t* bits, int width, int height, int stride) {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <new>
 
+#include "platform/picture_files.h"
+
 namespace zre {
 
 namespace {
@@ -14,8 +16,6 @@ namespace {
 // with a destructor when it hands control back to libpng's error path.
 [[noreturn]] void onPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void onPngWarning(png_structp, png_const_charp) {}
-
-int strideOf(int width) { return ((width * 24 + 31) / 32) * 4; }
 
 void writeToVector(png_structp png, png_bytep data, size_t length) {
     auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
@@ -66,7 +66,7 @@ struct DecodeTarget {
 
 // Sizes the buffers; false when memory runs out.
 bool prepareRows(DecodeTarget* t, size_t rowBytes, bool alpha) {
-    const size_t stride = size_t(strideOf(t->width));
+    const size_t stride = size_t(strideFor(t->width));
     try {
         t->out->assign(stride * size_t(t->height), 0);
         t->rows->resize(size_t(t->height));
@@ -85,11 +85,11 @@ bool prepareRows(DecodeTarget* t, size_t rowBytes, bool alpha) {
 bool runDecode(png_structp png, png_infop info, ReadState* state, DecodeTarget* t) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_read_fn(png, state, readFromMemory);
-    png_set_user_limits(png, kMaxPngSide, kMaxPngSide);
+    png_set_user_limits(png, kMaxPictureSide, kMaxPictureSide);
     png_read_info(png, info);
     png_uint_32 w = png_get_image_width(png, info), h = png_get_image_height(png, info);
-    if (w == 0 || h == 0 || w > png_uint_32(kMaxPngSide) || h > png_uint_32(kMaxPngSide)) return false;
-    if (uint64_t(strideOf(int(w))) * h > kMaxPngBytes) return false;
+    if (w == 0 || h == 0 || w > png_uint_32(kMaxPictureSide) || h > png_uint_32(kMaxPictureSide)) return false;
+    if (uint64_t(strideFor(int(w))) * h > kMaxPictureBytes) return false;
     t->width = int(w);
     t->height = int(h);
 
@@ -111,7 +111,7 @@ bool runDecode(png_structp png, png_infop info, ReadState* state, DecodeTarget* 
 
 bool encodePngBgr(const uint8_t* bits, int width, int height, int stride, std::vector<uint8_t>& out) {
     out.clear();
-    if (!bits || width <= 0 || height <= 0 || width > kMaxPngSide || height > kMaxPngSide ||
+    if (!bits || width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
         stride < width * 3) {
         return false;
     }
@@ -159,7 +159,7 @@ bool decodePngBgr(const uint8_t* data, size_t size, int& width, int& height, std
     }
     if (!scratch.empty()) {
         // Alpha composited over black: each channel scaled by alpha / 255, rounded.
-        const size_t stride = size_t(strideOf(target.width));
+        const size_t stride = size_t(strideFor(target.width));
         const size_t rowBytes = size_t(target.width) * 4;
         for (int y = 0; y < target.height; ++y) {
             const uint8_t* src = scratch.data() + size_t(y) * rowBytes;

@@ -7,17 +7,14 @@
 
 namespace zre {
 
-// Larger PNGs are refused before their pixels are decoded.
-constexpr int kMaxPngSide = 16384;
-constexpr uint64_t kMaxPngBytes = 256ull << 20;
-
 // Encodes width x height pixels (rows `stride` bytes apart, bottom row first) as an 8-bit
 // RGB PNG into out. False on bad arguments or when the encoder fails.
 bool encodePngBgr(const uint8_t* bits, int width, int height, int stride, std::vector<uint8_t>& out);
 
 // Decodes any PNG (palette, grey, 16-bit, interlaced; alpha composited over black) into
 // bottom-up B G R rows padded to 4 bytes. False, with width and height 0, for data that is
-// not a well-formed PNG or is larger than the limits above.
+// not a well-formed PNG or is larger than kMaxPictureSide or kMaxPictureBytes (refused
+// before its pixels are decoded; platform/picture_files.h).
 bool decodePngBgr(const uint8_t* data, size_t size, int& width, int& height, std::vector<uint8_t>& bitsBottomUp);
 
 } // namespace zre

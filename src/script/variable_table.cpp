@@ -296,8 +296,9 @@ size_t VariableTable::read(ByteReader& in) {
             in.skip(in.remaining());
             break;
         }
-        std::string_view block(reinterpret_cast<const char*>(in.current()), totalLength);
-        in.skip(totalLength);
+        std::string bytes(totalLength, '\0');
+        in.bytes(bytes.data(), totalLength);
+        const std::string_view block(bytes);
 
         // The name is the text at the start of the block and the value the text at
         // valueOffset, each ending at a NUL or at the end of the block. A valueOffset

@@ -52,7 +52,10 @@ int pack(const Args& args) {
         if (!bytes) return fail(1, "cannot read " + args[i]);
         std::string name = utf8ToSjis(baseName(args[i]));
         if (name.empty()) return fail(1, args[i] + ": no file name to store");
-        if (name.size() > 127) return fail(1, args[i] + ": the member name is longer than 127 Shift JIS bytes");
+        if (name.size() > kGpkMaxNameBytes) {
+            return fail(1, args[i] + ": the member name is longer than " + std::to_string(kGpkMaxNameBytes) +
+                               " Shift JIS bytes");
+        }
         if (sjisToUtf8(name) != baseName(args[i])) {
             return fail(1, args[i] + ": the file name has characters without a Shift JIS form");
         }

@@ -55,8 +55,8 @@ std::string pngRefusal(const std::vector<uint8_t>& data) {
             return uint32_t(data[at]) << 24 | uint32_t(data[at + 1]) << 16 | uint32_t(data[at + 2]) << 8 | data[at + 3];
         };
         uint32_t w = be32(16), h = be32(20);
-        if (w > uint32_t(kMaxPngSide) || h > uint32_t(kMaxPngSide) ||
-            uint64_t(strideFor(int32_t(w))) * h > kMaxPngBytes) {
+        if (w > uint32_t(kMaxPictureSide) || h > uint32_t(kMaxPictureSide) ||
+            uint64_t(strideFor(int32_t(w))) * h > kMaxPictureBytes) {
             return "the picture is too large";
         }
     }
@@ -91,7 +91,7 @@ int convert(const std::string& in, const std::string& out, bool compress, bool s
         }
         std::memcpy(picture.bits, bits.data(), bits.size());
     } else {
-        MemoryPictureSource source(data->data(), data->size());
+        MemoryStream source(data->data(), data->size());
         PictureStatus status = *inKind == Kind::Bmp   ? readBmp(picture, source)
                                : *inKind == Kind::Gef ? readGef(picture, source)
                                                       : readGfb(picture, source);

@@ -14,9 +14,6 @@ namespace {
 
 const char kUsage[] = "usage: zre-tool lzss encode IN OUT | decode IN OUT LENGTH";
 
-// No stream expands more than 9-fold: a 2-byte reference yields at most 18 bytes.
-constexpr uint64_t kMaxExpansion = 9;
-
 bool parseLength(const std::string& text, uint64_t& value) {
     if (text.empty() || text[0] == '-' || text[0] == '+') return false;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -48,7 +45,7 @@ int lzssCommand(const Args& args) {
         }
         auto in = readHostFile(args[1]);
         if (!in) return fail(1, "cannot read " + args[1]);
-        if (length > uint64_t(in->size()) * kMaxExpansion) {
+        if (length > uint64_t(in->size()) * kLzssMaxExpansion) {
             return fail(1, args[1] + ": a stream of " + std::to_string(in->size()) + " bytes cannot decode to " +
                                args[3] + " bytes");
         }

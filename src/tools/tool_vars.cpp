@@ -1,13 +1,15 @@
 // zre-tool vars dump FILE: every variable table of system.dat, game.dat or a save slot.
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "data/byte_io.h"
+#include "platform/file_system.h"
+#include "platform/picture_files.h"
 #include "platform/sjis.h"
+#include "script/engine.h"
 #include "script/variable_dump.h"
 #include "script/variable_table.h"
 #include "tools/tool_commands.h"
@@ -15,15 +17,6 @@
 namespace zre::tool {
 
 namespace {
-
-constexpr int kScopeCount = 64;
-
-bool readHostFile(const std::string& path, std::vector<uint8_t>& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
 
 void printTable(const VariableTable& table) {
     std::string lines;
@@ -38,7 +31,9 @@ bool dumpTable(ByteReader& in, const std::string& what) {
         fail(1, what + ": truncated before its entry count");
         return false;
     }
-    uint32_t declared = loadU32(in.current());
+    uint8_t count[4];
+    in.peek(count, sizeof count);
+    uint32_t declared = loadU32(count);
     VariableTable table;
     table.read(in);
     printTable(table);
@@ -58,7 +53,7 @@ bool noTrailingBytes(const ByteReader& in, const std::string& what) {
 
 // "[thumbnail WxH]" when the picture's BMP headers can be read, else its byte count.
 std::string thumbnailLine(const uint8_t* p, uint32_t size) {
-    if (size >= 54 && p[0] == 'B' && p[1] == 'M' && loadU32(p + 14) >= 40) {
+    if (size >= kBmpHeadersSize && p[0] == 'B' && p[1] == 'M' && loadU32(p + 14) >= kBmpInfoHeaderSize) {
         auto width = static_cast<int32_t>(loadU32(p + 18));
         auto height = static_cast<int32_t>(loadU32(p + 22));
         if (width > 0 && height > 0)
@@ -73,11 +68,13 @@ int dumpSlot(ByteReader& in) {
     uint32_t thumbSize = in.u32();
     if (thumbSize > in.remaining()) return fail(1, "save slot: thumbnail of " + std::to_string(thumbSize) +
                                                        " bytes is cut short");
-    std::printf("%s\n", thumbnailLine(in.current(), thumbSize).c_str());
-    in.skip(thumbSize);
+    std::vector<uint8_t> thumbnail(thumbSize);
+    in.bytes(thumbnail.data(), thumbSize);
+    std::printf("%s\n", thumbnailLine(thumbnail.data(), thumbSize).c_str());
     while (in.remaining() > 0) {
         if (in.remaining() < 8) return fail(1, "save slot: truncated block tag");
-        const uint8_t* tag = in.current();
+        uint8_t tag[8];
+        in.peek(tag, sizeof tag);
         bool wellFormed = tag[0] == 'A' && tag[1] == 'R' && tag[2] == 'G' && tag[3] == 'L' && tag[4] >= '0' &&
                           tag[4] <= '9' && tag[5] >= '0' && tag[5] <= '9' && tag[6] == 0 && tag[7] == 0;
         if (!wellFormed) return fail(1, "save slot: malformed block tag at offset " + std::to_string(in.position()));
@@ -92,8 +89,9 @@ int dumpSlot(ByteReader& in) {
 }
 
 int dumpFile(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    if (!readHostFile(path, bytes)) return fail(1, "cannot read " + path);
+    std::optional<std::vector<uint8_t>> file = readHostFile(path);
+    if (!file) return fail(1, "cannot read " + path);
+    const std::vector<uint8_t>& bytes = *file;
     ByteReader in(bytes.data(), bytes.size());
 
     if (hasSystemDataTag(bytes.data(), bytes.size())) {

@@ -229,5 +229,19 @@ TEST_F(GameFolder, OpenRangeRefusesARangeBeyondTheFile) {
     EXPECT_FALSE(f.openRange(path("data/sub/file.bmp"), 0xFFFFFFFFu, 2));
 }
 
+TEST(FileHandle, AStreamBeyond32BitsDeliversItsFirst4GiB) {
+    TempDir dir;
+    const std::string big = dir.file("big.bin");
+    writeFile(big, std::string("head"));
+    std::filesystem::resize_file(big, (uint64_t(1) << 32) + 10);  // sparse on the usual file systems
+    FileHandle f(FileStream::open(big));
+    ASSERT_TRUE(f.isOpen());
+    EXPECT_EQ(f.size, 0xFFFFFFFFu);
+    EXPECT_EQ(f.stream()->size(), 0xFFFFFFFFu);
+    EXPECT_TRUE(f.seek(0xFFFFFFFFu));
+    char c;
+    EXPECT_EQ(f.read(&c, 1), 0u);
+}
+
 } // namespace
 } // namespace zre

@@ -53,8 +53,8 @@ Bytes gfbFile(uint32_t scrambled, uint32_t compressed, uint32_t stored, uint32_t
     return out.buffer();
 }
 
-PictureStatus readWith(PictureStatus (*reader)(Bitmap&, PictureSource&), const Bytes& file, Bitmap& into) {
-    MemoryPictureSource source(file.data(), file.size());
+PictureStatus readWith(PictureStatus (*reader)(Bitmap&, ByteStream&), const Bytes& file, Bitmap& into) {
+    MemoryStream source(file.data(), file.size());
     return reader(into, source);
 }
 

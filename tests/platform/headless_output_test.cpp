@@ -5,6 +5,7 @@
 
 #include "platform/audio_sink.h"
 #include "platform/clock.h"
+#include "platform/little_endian.h"
 #include "platform/message_box.h"
 #include "platform/png_io.h"
 #include "platform/window.h"
@@ -35,9 +36,7 @@ const uint8_t* pixelAt(const WindowPicture& p, int x, int y) {
     return p.bits.data() + static_cast<size_t>(p.height - 1 - y) * p.stride + static_cast<size_t>(x) * 3;
 }
 
-uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t{b[at + 3]} << 24);
-}
+uint32_t le32(const std::vector<uint8_t>& b, size_t at) { return loadU32(b.data() + at); }
 
 // The shake's paints: the block destRect.right x destRect.bottom from (0, 0) of the picture
 // goes to the window at the destination's corner; the strips it does not cover keep what
@@ -200,7 +199,7 @@ TEST_F(HeadlessTest, AudioOutHoldsTheMixOverTheVirtualRun) {
     EXPECT_EQ(le32(wav, 40), 44100u * 4);
     auto sample = [&](size_t frame, int channel) {
         size_t at = 44 + frame * 4 + static_cast<size_t>(channel) * 2;
-        return static_cast<int16_t>(wav[at] | (wav[at + 1] << 8));
+        return static_cast<int16_t>(loadU16(wav.data() + at));
     };
     EXPECT_EQ(sample(0, 0), 32767);   // 30000 + 30000 clipped
     EXPECT_EQ(sample(440, 1), -200);

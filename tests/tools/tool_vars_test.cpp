@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/picture_files.h"
 #include "script/variable_table.h"
 #include "support/test_support.h"
 
@@ -45,24 +46,11 @@ void appendTag(std::vector<uint8_t>& to, int scope) {
     to.push_back(0);
 }
 
-// A BMP file image of width x height, 24-bit, rows padded to four bytes.
+// A black BMP file image of width x height, as the thumbnail writer makes it.
 std::vector<uint8_t> bmp(int32_t width, int32_t height) {
+    std::vector<uint8_t> black(size_t(width) * 3 * size_t(height));
     ByteWriter w;
-    uint32_t stride = uint32_t((width * 24 + 31) / 32 * 4);
-    uint32_t pixels = stride * uint32_t(height);
-    w.text("BM");
-    w.u32(54 + pixels);
-    w.u32(0);
-    w.u32(54);
-    w.u32(40);
-    w.i32(width);
-    w.i32(height);
-    w.u16(1);
-    w.u16(24);
-    w.u32(0);
-    w.u32(pixels);
-    w.zeros(16);
-    w.zeros(pixels);
+    appendBmp24(w, black.data(), width, height, size_t(width) * 3, false);
     return w.buffer();
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/audio_mixer.h"
 #include "platform/audio_sink.h"
+#include "platform/little_endian.h"
 #include "platform/message_box.h"
 #include "platform/picture_files.h"
 
@@ -18,24 +19,20 @@ namespace {
 // message, so each further empty pump lets 1 virtual ms pass (the loop is waiting).
 constexpr unsigned kFreeEmptyPeeks = 8;
 
-void putLe(uint8_t* p, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
 // A RIFF WAVE header for PCM 16-bit stereo 44100 Hz with dataBytes of samples.
 void waveHeader(uint8_t* h, uint32_t dataBytes) {
     std::memcpy(h, "RIFF", 4);
-    putLe(h + 4, 36 + dataBytes, 4);
+    storeU32(h + 4, 36 + dataBytes);
     std::memcpy(h + 8, "WAVEfmt ", 8);
-    putLe(h + 16, 16, 4);
-    putLe(h + 20, 1, 2);
-    putLe(h + 22, kAudioChannels, 2);
-    putLe(h + 24, kAudioRate, 4);
-    putLe(h + 28, kAudioRate * kAudioChannels * 2, 4);
-    putLe(h + 32, kAudioChannels * 2, 2);
-    putLe(h + 34, 16, 2);
+    storeU32(h + 16, 16);
+    storeU16(h + 20, 1);
+    storeU16(h + 22, kAudioChannels);
+    storeU32(h + 24, kAudioRate);
+    storeU32(h + 28, kAudioRate * kAudioChannels * 2);
+    storeU16(h + 32, kAudioChannels * 2);
+    storeU16(h + 34, 16);
     std::memcpy(h + 36, "data", 4);
-    putLe(h + 40, dataBytes, 4);
+    storeU32(h + 40, dataBytes);
 }
 
 } // namespace
@@ -186,9 +183,7 @@ void HeadlessBackend::mixUpTo(uint64_t elapsed) {
             // Samples are stored little-endian.
             uint8_t bytes[sizeof buffer];
             for (size_t i = 0; i < frames * kAudioChannels; ++i) {
-                auto v = static_cast<uint16_t>(buffer[i]);
-                bytes[2 * i] = static_cast<uint8_t>(v);
-                bytes[2 * i + 1] = static_cast<uint8_t>(v >> 8);
+                storeU16(bytes + 2 * i, static_cast<uint16_t>(buffer[i]));
             }
             size_t n = frames * kAudioChannels * 2;
             if (std::fwrite(bytes, 1, n, audioFile_) != n) audioFailed_ = true;
