@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/audio_mixer.h"
-#include "platform/audio_sink.h"
+#include "platform/sound_mixer.h"
 #include "platform/message_box.h"
 #include "platform/picture_files.h"
 
@@ -29,10 +28,10 @@ void waveHeader(uint8_t* h, uint32_t dataBytes) {
     std::memcpy(h + 8, "WAVEfmt ", 8);
     putLe(h + 16, 16, 4);
     putLe(h + 20, 1, 2);
-    putLe(h + 22, kAudioChannels, 2);
-    putLe(h + 24, kAudioRate, 4);
-    putLe(h + 28, kAudioRate * kAudioChannels * 2, 4);
-    putLe(h + 32, kAudioChannels * 2, 2);
+    putLe(h + 22, kOutputChannels, 2);
+    putLe(h + 24, kOutputRate, 4);
+    putLe(h + 28, kOutputRate * kOutputChannels * 2, 4);
+    putLe(h + 32, kOutputChannels * 2, 2);
     putLe(h + 34, 16, 2);
     std::memcpy(h + 36, "data", 4);
     putLe(h + 40, dataBytes, 4);
@@ -166,21 +165,21 @@ void HeadlessBackend::takeDueScreenshots() {
 }
 
 void HeadlessBackend::mixUpTo(uint64_t elapsed) {
-    const uint64_t target = elapsed * kAudioRate / 1000;
-    int16_t buffer[4096 * kAudioChannels];
+    const uint64_t target = elapsed * kOutputRate / 1000;
+    int16_t buffer[4096 * kOutputChannels];
     while (mixedFrames_ < target) {
         size_t frames = static_cast<size_t>(std::min<uint64_t>(target - mixedFrames_, 4096));
-        mixAudio(buffer, frames);
+        mixSound(buffer, frames, true);
         mixedFrames_ += frames;
         if (audioFile_ && !audioFailed_) {
             // Samples are stored little-endian.
             uint8_t bytes[sizeof buffer];
-            for (size_t i = 0; i < frames * kAudioChannels; ++i) {
+            for (size_t i = 0; i < frames * kOutputChannels; ++i) {
                 auto v = static_cast<uint16_t>(buffer[i]);
                 bytes[2 * i] = static_cast<uint8_t>(v);
                 bytes[2 * i + 1] = static_cast<uint8_t>(v >> 8);
             }
-            size_t n = frames * kAudioChannels * 2;
+            size_t n = frames * kOutputChannels * 2;
             if (std::fwrite(bytes, 1, n, audioFile_) != n) audioFailed_ = true;
             audioBytes_ += n;
         }
