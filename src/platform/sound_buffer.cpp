@@ -154,6 +154,11 @@ bool SoundBuffer::setNotificationPositions(std::span<const uint32_t> offsets, So
     return true;
 }
 
+std::vector<uint32_t> SoundBuffer::notificationPositions() {
+    std::lock_guard<std::mutex> guard(mixLock_);
+    return notifyAt_;
+}
+
 void SoundBuffer::mixInto(int32_t* sum, size_t frames, int16_t* scratch, bool waitRefills) {
     std::unique_lock<std::mutex> guard(mixLock_);
     if (!playing_) return;
@@ -163,7 +168,13 @@ void SoundBuffer::mixInto(int32_t* sum, size_t frames, int16_t* scratch, bool wa
     while (playing_ && SDL_AudioStreamAvailable(converter_) < want) {
         // Feed up to the ring's end or just past the next notification, whichever is nearer,
         // so that a notification is sent before anything beyond it is read.
-        uint32_t end = std::min(size, position_ + kFeedBytes);
+        // No more than the output still lacks, so that the play position (and with it
+        // every notification) keeps to what is heard.
+        const uint64_t missing = static_cast<uint64_t>(want - SDL_AudioStreamAvailable(converter_)) /
+                                 (kOutputChannels * sizeof(int16_t));
+        const uint64_t frames = std::max<uint64_t>(1, (missing * format_.samplesPerSec + kOutputRate - 1) / kOutputRate);
+        uint32_t end = static_cast<uint32_t>(std::min<uint64_t>({size, position_ + uint64_t(kFeedBytes),
+                                                                 position_ + frames * block}));
         const uint32_t* next = nullptr;
         for (const uint32_t& at : notifyAt_) {
             if (at >= position_) {

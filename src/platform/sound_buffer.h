@@ -98,6 +98,7 @@ public:
     // Offsets (each inside the ring) at which the play position signals events[index];
     // replaces earlier ones. Only while the buffer is stopped.
     bool setNotificationPositions(std::span<const uint32_t> offsets, SoundEvents* events, int index);
+    std::vector<uint32_t> notificationPositions();
 
     // Mixer side: adds frames of the output format (44100 Hz stereo) to sum, converted and
     // scaled by the level. waitRefills: every notification waits until it was handled.
