@@ -17,21 +17,19 @@ void Engine::soundCommand(CommandId id) {
     // Counted as the statement reader delivers them; the form with a fade has one more.
     const int count = argCount();
     // The fade task joins the screen's list unstarted; the caller starts it after play.
+    // Without a screen there is no task list to fade on, and the forms without a fade run.
     auto addFade = [&](int32_t kind, int32_t duration, int32_t from, int32_t to) {
-        if (!screen) return -1;
         const int32_t key = screen->nextTaskKey();
         addVolumeFade(*screen, key, duration, kind, from, to, 0, sound);
         return key;
     };
-    auto startFade = [&](int32_t key) {
-        if (screen && key >= 0) screen->startTasks(key);
-    };
+    auto startFade = [&](int32_t key) { screen->startTasks(key); };
 
     switch (id) {
     case CommandId::PlayBgm: {
         const char* file = argText(2);
         const std::string_view path = file ? file : "";
-        if (count == 4) {
+        if (count == 4 && screen) {
             const int32_t fade = addFade(kMusicKey, argNumber(3), 0, sound.getBgmVolume());
             sound.setBgmVolume(0);
             sound.play(kMusicKey, path, kStream, 1);
@@ -48,7 +46,7 @@ void Engine::soundCommand(CommandId id) {
         const std::string_view effectPath = effect ? effect : "";
         const int32_t loop = argNumber(4);
         sound.collectFinished();
-        if (count == 6) {
+        if (count == 6 && screen) {
             const int32_t fade = addFade(key, argNumber(5), 0, sound.getEffectVolume());
             sound.setEffectVolume(0);
             sound.play(key, effectPath, kStream, loop);
@@ -60,7 +58,7 @@ void Engine::soundCommand(CommandId id) {
         break;
     }
     case CommandId::StopBgm:
-        if (count == 3) {
+        if (count == 3 && screen) {
             startFade(addFade(kMusicKey, argNumber(2), sound.getBgmVolume(), 0));
         } else {
             sound.stop(kMusicKey);
@@ -70,7 +68,7 @@ void Engine::soundCommand(CommandId id) {
         break;
     case CommandId::StopSound: {
         const int32_t key = argNumber(2) + kEffectKeyBase;
-        if (count == 4) {
+        if (count == 4 && screen) {
             startFade(addFade(key, argNumber(3), sound.getEffectVolume(), 0));
         } else {
             sound.stop(key);

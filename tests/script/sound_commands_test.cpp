@@ -127,5 +127,14 @@ TEST_F(SoundFixture, AFadeOutStopsTheChannelAndPutsTheVolumeBack) {
     EXPECT_EQ(sound().log, (Log{"stop 4", "se 10000"}));
 }
 
+TEST(SoundCommandsWithoutScreen, FadesFallBackToTheirPlainForms) {
+    GameFolder folder;
+    TestEngine e;
+    e.executeNow("PlayBgm(./bgm/m-01.ogg, 2000)");
+    e.executeNow("StopSound(1, 500)");
+    EXPECT_EQ(e.testSound.log, (Log{"play 0 ./bgm/m-01.ogg 1 1", "stop 4", "remove 4"}));
+    EXPECT_EQ(e.testSound.bgm, 10000);  // not left at 0 by a fade that never runs
+}
+
 } // namespace
 } // namespace zre
