@@ -44,22 +44,9 @@ const std::vector<uint8_t>& oggMusic() {
 }
 
 std::vector<uint8_t> waveImage(const std::vector<int16_t>& pcm) {
-    zre::ByteWriter w;
-    const auto bytes = static_cast<uint32_t>(pcm.size() * 2);
-    w.text("RIFF");
-    w.u32(36 + bytes);
-    w.text("WAVEfmt ");
-    w.u32(16);
-    w.u16(1);
-    w.u16(2);
-    w.u32(kRate);
-    w.u32(kRate * 4);
-    w.u16(4);
-    w.u16(16);
-    w.text("data");
-    w.u32(bytes);
-    for (int16_t v : pcm) w.u16(static_cast<uint16_t>(v));
-    return w.buffer();
+    std::vector<uint8_t> bytes(pcm.size() * 2);
+    for (size_t i = 0; i < pcm.size(); ++i) zre::storeU16(bytes.data() + 2 * i, static_cast<uint16_t>(pcm[i]));
+    return zre::waveFileImage(zre::PcmFormat{1, 2, kRate, kRate * 4, 4, 16}, bytes.data(), bytes.size());
 }
 
 std::shared_ptr<sslib2::COggFileReader> oggReader() {

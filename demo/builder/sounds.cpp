@@ -6,6 +6,7 @@
 
 #include "data/byte_io.h"
 #include "platform/vorbis_encoder.h"
+#include "sound/wave_reader.h"
 
 namespace demo {
 
@@ -78,23 +79,11 @@ std::vector<uint8_t> oggMono(const Track& t) {
 }
 
 std::vector<uint8_t> waveMono(const Track& t) {
-    std::vector<int16_t> pcm = toPcm(t);
-    zre::ByteWriter w;
-    const uint32_t bytes = static_cast<uint32_t>(pcm.size() * 2);
-    w.text("RIFF");
-    w.u32(36 + bytes);
-    w.text("WAVEfmt ");
-    w.u32(16);
-    w.u16(1);
-    w.u16(1);
-    w.u32(uint32_t(t.rate));
-    w.u32(uint32_t(t.rate) * 2);
-    w.u16(2);
-    w.u16(16);
-    w.text("data");
-    w.u32(bytes);
-    for (int16_t v : pcm) w.u16(static_cast<uint16_t>(v));
-    return w.buffer();
+    const std::vector<int16_t> pcm = toPcm(t);
+    std::vector<uint8_t> bytes(pcm.size() * 2);
+    for (size_t i = 0; i < pcm.size(); ++i) zre::storeU16(bytes.data() + 2 * i, static_cast<uint16_t>(pcm[i]));
+    const auto rate = static_cast<uint32_t>(t.rate);
+    return zre::waveFileImage(zre::PcmFormat{1, 1, rate, rate * 2, 2, 16}, bytes.data(), bytes.size());
 }
 
 // Music that loops: arpeggios over a chord progression, every note ending inside the loop

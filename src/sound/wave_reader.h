@@ -4,6 +4,7 @@
 // bytes are frames times the block alignment.
 #include <cstdint>
 #include <memory>
+#include <vector>
 #include <string>
 
 #include "data/byte_stream.h"
@@ -100,3 +101,11 @@ private:
 };
 
 } // namespace sslib2
+
+namespace zre {
+
+// A RIFF WAVE file of integer PCM: the header and one "data" chunk of bytes. For the tools
+// that make sounds; the game only reads them.
+std::vector<uint8_t> waveFileImage(const PcmFormat& format, const void* data, size_t bytes);
+
+} // namespace zre

@@ -47,8 +47,8 @@ inline std::vector<uint8_t> waveImage(const PcmFormat& f, const std::vector<Wave
     return w.buffer();
 }
 
-inline std::vector<uint8_t> waveWithData(const PcmFormat& f, std::vector<uint8_t> data) {
-    return waveImage(f, {{"data", std::move(data)}});
+inline std::vector<uint8_t> waveWithData(const PcmFormat& f, const std::vector<uint8_t>& data) {
+    return waveFileImage(f, data.data(), data.size());
 }
 
 // 16-bit samples as little-endian bytes.
