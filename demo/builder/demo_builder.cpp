@@ -1,5 +1,6 @@
 // Builds the bundled demo game into a folder: draws every picture, stores it in the game's
-// own formats (GFB, GGEF, BMP, some inside a GPK2 package), converts the UTF-8 script
+// own formats (GFB, GGEF, BMP, some inside a GPK2 package), generates its sounds (Ogg
+// Vorbis and WAVE, one inside the package), converts the UTF-8 script
 // sources to Shift JIS and packs one of them as a compressed ".zrb" script.
 //
 //   demo_builder SOURCE_DIR OUTPUT_DIR
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "canvas.h"
+#include "sounds.h"
 #include "data/glpk.h"
 #include "data/gpk_archive.h"
 #include "graphics/image_formats.h"
@@ -311,6 +313,12 @@ int main(int argc, char** argv) {
     }
     save("pict/lamp.gfb", *toBitmap(lampFrames()), Format::Gfb);
     pack("bg_room.gfb", *toBitmap(keeperRoom()), Format::Gfb);
+    for (Sound& sound : makeSounds()) {
+        if (sound.name.rfind("pkg:", 0) == 0)
+            package.emplace_back(sound.name.substr(4), std::move(sound.bytes));
+        else if (!writeBytes(out / sound.name, sound.bytes))
+            return 1;
+    }
     if (!writeBytes(out / "pkg.dat", zre::buildGpkArchive(package))) return 1;
 
     writeBytes(out / "system.zre", gameText(readText(src / "system.zre")));

@@ -99,12 +99,15 @@ void Engine::executeCommand(int index) {
         textCommand(static_cast<CommandId>(index));
         break;
 
-    // Sound and movies: handled once the sound channels are in.
-    case CommandId::Movie:
     case CommandId::PlayBgm:
     case CommandId::PlaySound:
     case CommandId::StopBgm:
     case CommandId::StopSound:
+        soundCommand(static_cast<CommandId>(index));
+        break;
+
+    // Movies: handled once movie playback is in.
+    case CommandId::Movie:
         break;
     }
 }

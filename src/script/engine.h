@@ -18,6 +18,7 @@
 #include "graphics/engine_mode.h"
 #include "graphics/screen.h"
 #include "script/engine_services.h"
+#include "script/speaker_codes.h"
 #include "script/variable_table.h"
 #include "ui/message_tasks.h"
 
@@ -184,6 +185,8 @@ public:
     // a record with too few fields stays as it is.
     void setRecordFields(std::string_view prefix, int32_t number, std::string_view text, int32_t first,
                          int32_t count);
+    // PlayBgm, PlaySound, StopBgm and StopSound (sound_commands.cpp).
+    void soundCommand(CommandId id);
     // Pumps messages until the clock has moved on by ms.
     void waitMs(uint32_t ms);
     void printStatement();
@@ -208,6 +211,8 @@ public:
     std::vector<std::optional<std::string>> args;
 
     std::deque<std::string> backlog;
+    // The speaker codes of the voice channel 1, read from the game folder at the first voice.
+    std::optional<SpeakerCodes> speakers;
     std::deque<std::string> statementQueue;
 
     int32_t depth = 0;

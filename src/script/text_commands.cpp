@@ -9,6 +9,7 @@
 #include "graphics/layer.h"
 #include "platform/message_box.h"
 #include "script/engine.h"
+#include "script/evaluator.h"
 #include "ui/choice.h"
 #include "ui/message_tasks.h"
 #include "ui/message_text.h"
@@ -183,6 +184,16 @@ void Engine::printStatement() {
     const char* argument = argText(2);
     std::string text = argument ? argument : "";
     int32_t autoWaitMs = (static_cast<int32_t>(std::strlen(text.c_str())) / 12 + 1) * 600;
+
+    // The voice plays on the channel its speaker code picks; a held Control key skips it.
+    if (const char* voiceArgument = argText(3)) {
+        const std::string voice = strippedText(voiceArgument);
+        if (!(screen && screen->host().controlHeld())) {
+            if (!speakers) speakers = SpeakerCodes::load();
+            const int32_t key = speakers->channelFor(voice);
+            if (sound.play(key, voice, 1, 0)) autoWaitMs = sound.getDuration(key) + 500;
+        }
+    }
 
     MessageText* page = screen ? messageTextOf(*screen) : nullptr;
     // "/p": this text is appended to the page. Only the first one counts.

@@ -19,6 +19,7 @@
 #include "platform/window.h"
 #include "script/engine.h"
 #include "script/variable_dump.h"
+#include "sound/sound_manager.h"
 #include "ui/message_text.h"
 
 namespace zre {
@@ -38,8 +39,8 @@ constexpr char kQuitCaption[] = "\x8f\x49\x97\xb9";
 // Process-wide state of the shell, set once at start-up.
 struct ShellState {
     ShellHost host;
-    // Services still to be wired: the game runs silent, without saves or movies.
-    NullSoundChannels sound;
+    SoundManager sound;
+    // Services still to be wired: the game runs without saves or movies.
     NullSaveSlots saves;
     NullMoviePlayback movies;
     std::unique_ptr<Engine> engine;
@@ -219,6 +220,8 @@ int runShell(const std::vector<std::string>& args) {
 
     // What the window's creation sets up: the engine, its first screen and the input record.
     s.engine = std::make_unique<Engine>(EngineServices{s.host, s.sound, s.saves, s.movies});
+    // The engine's sound starts with the window; without a device the game runs silent.
+    s.sound.init();
     s.input = std::make_unique<InputState>();
     auto screen = std::make_unique<Screen>(s.host);
     screen->attachWindow(kScreenWidth, kScreenHeight);

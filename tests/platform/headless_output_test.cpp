@@ -3,7 +3,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/audio_sink.h"
+#include "data/byte_io.h"
+#include "platform/sound_buffer.h"
 #include "platform/clock.h"
 #include "platform/little_endian.h"
 #include "platform/message_box.h"
@@ -158,19 +159,20 @@ TEST_F(HeadlessTest, MessageBoxesAreLoggedAndAnsweredInOrder) {
               "messagebox [Error] a\nmessagebox [c] b\nmessagebox [e] d\n");
 }
 
-class SquareWave : public AudioSource {
-public:
-    size_t mix(int16_t* stereo, size_t frames) override {
-        size_t n = std::min<size_t>(frames, left);
-        for (size_t i = 0; i < n; ++i) {
-            stereo[2 * i] = 30000;
-            stereo[2 * i + 1] = -100;
-        }
-        left -= n;
-        return n;
+// Two rings of 10 ms each that play once: full scale left, a small negative value right.
+std::unique_ptr<SoundBuffer> squareWave(SoundDevice& device) {
+    PcmFormat f{1, 2, 44100, 44100 * 4, 4, 16};
+    std::unique_ptr<SoundBuffer> b = device.createBuffer(f, 441 * 4);
+    uint8_t* p = nullptr;
+    uint32_t n = 0;
+    EXPECT_TRUE(b->lock(0, b->bytes(), &p, &n, nullptr, nullptr));
+    for (uint32_t i = 0; i < n; i += 4) {
+        storeU16(p + i, 30000);
+        storeU16(p + i + 2, static_cast<uint16_t>(-100));
     }
-    size_t left = 441;  // 10 ms
-};
+    b->unlock(p, n, nullptr, 0);
+    return b;
+}
 
 TEST_F(HeadlessTest, AudioOutHoldsTheMixOverTheVirtualRun) {
     test::TempDir dir;
@@ -178,13 +180,14 @@ TEST_F(HeadlessTest, AudioOutHoldsTheMixOverTheVirtualRun) {
     o.frameMs = 10;
     o.audioOut = dir.file("out.wav");
     start(o);
-    SquareWave a;
-    SquareWave b;
-    addAudioSource(&a);
-    addAudioSource(&b);
-    advanceFrame();  // 10 ms with both sources
-    removeAudioSource(&a);
-    removeAudioSource(&b);
+    std::unique_ptr<SoundDevice> device = SoundDevice::open();
+    ASSERT_TRUE(device);
+    std::unique_ptr<SoundBuffer> a = squareWave(*device);
+    std::unique_ptr<SoundBuffer> b = squareWave(*device);
+    a->play(false);
+    b->play(false);
+    advanceFrame();  // 10 ms with both rings
+    EXPECT_FALSE(a->status() & kSoundStatusPlaying);
     for (int i = 0; i < 99; ++i) advanceFrame();  // to 1 s
     shutdownPlatform();
 

@@ -8,6 +8,7 @@
 #include "platform/message_box.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
+#include "platform/sound_buffer.h"
 #include "platform/window.h"
 
 namespace zre {
@@ -113,6 +114,25 @@ TEST_F(SdlBackendTest, MessageBoxWithoutADisplayFallsBackToTheLogLine) {
     if (err.empty()) GTEST_SKIP() << "a real message box was shown";
     EXPECT_EQ(r, MessageBoxResult::Yes);
     EXPECT_EQ(err, "messagebox [c] t\n");
+}
+
+// The audio device's callback runs the mixer: a ring that plays once ends by itself.
+TEST_F(SdlBackendTest, TheAudioCallbackPlaysTheRings) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    std::unique_ptr<SoundDevice> device = SoundDevice::open();
+    unsetenv("SDL_AUDIODRIVER");
+    if (!device) GTEST_SKIP() << "SDL has no dummy audio driver here";
+    std::unique_ptr<SoundBuffer> ring = device->createBuffer(PcmFormat{1, 2, 22050, 22050 * 4, 4, 16}, 2205 * 4);
+    ASSERT_TRUE(ring);
+    ring->play(false);
+    for (int i = 0; i < 200 && (ring->status() & kSoundStatusPlaying); ++i) SDL_Delay(10);
+    EXPECT_FALSE(ring->status() & kSoundStatusPlaying);
+}
+
+TEST_F(SdlBackendTest, NoAudioDeviceMeansNoSoundDevice) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    EXPECT_FALSE(SoundDevice::open());
+    unsetenv("SDL_AUDIODRIVER");
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // program end is recorded instead of ending the runner, and the statement loop of the
 // game mode.
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "platform/process.h"
@@ -62,18 +63,72 @@ struct RecordingHost : NullEngineHost {
     }
 };
 
+// Sound channels that record what the engine asks of them. A path listed in lengths plays
+// (with that length in ms) until it is stopped; any other path fails to open.
+struct RecordingSound : SoundChannels {
+    std::vector<std::string> log;
+    std::map<std::string, int32_t> lengths;
+    std::map<int32_t, std::pair<std::string, bool>> channels;  // key: (path, playing)
+    int32_t bgm = 10000, man = 10000, woman = 10000, effect = 10000;
+
+    int play(int32_t key, std::string_view path, int32_t stream, int32_t loop) override {
+        log.push_back("play " + std::to_string(key) + " " + std::string(path) + " " + std::to_string(stream) + " " +
+                      std::to_string(loop));
+        channels.erase(key);
+        if (!lengths.count(std::string(path))) return 0;
+        channels[key] = {std::string(path), true};
+        return 1;
+    }
+    int stop(int32_t key) override {
+        log.push_back("stop " + std::to_string(key));
+        auto it = channels.find(key);
+        if (it == channels.end()) return 0;
+        it->second.second = false;
+        return 1;
+    }
+    int remove(int32_t key) override {
+        log.push_back("remove " + std::to_string(key));
+        return channels.erase(key) ? 1 : 0;
+    }
+    int stopAll() override {
+        channels.clear();
+        return 1;
+    }
+    void collectFinished() override { log.push_back("collect"); }
+    bool isPlaying(int32_t key) override {
+        auto it = channels.find(key);
+        return it != channels.end() && it->second.second;
+    }
+    int32_t getDuration(int32_t key) override {
+        auto it = channels.find(key);
+        return it == channels.end() ? 0 : lengths[it->second.first];
+    }
+    int32_t getBgmVolume() override { return bgm; }
+    int32_t getEffectVolume() override { return effect; }
+    void setBgmVolume(int32_t v) override {
+        log.push_back("bgm " + std::to_string(v));
+        bgm = v;
+    }
+    void setEffectVolume(int32_t v) override {
+        log.push_back("se " + std::to_string(v));
+        effect = v;
+    }
+    void setManVolume(int32_t v) override { man = v; }
+    void setWomanVolume(int32_t v) override { woman = v; }
+};
+
 // The services of a test engine; a base of TestEngine so that they exist before the engine
 // that refers to them.
 struct TestServices {
     RecordingHost testHost;
-    NullSoundChannels nullSound;
+    RecordingSound testSound;
     NullSaveSlots nullSaves;
     NullMoviePlayback nullMovies;
 };
 
 // An engine whose program end, quit requests and display modes are recorded.
 struct TestEngine : TestServices, Engine {
-    TestEngine() : Engine(EngineServices{testHost, nullSound, nullSaves, nullMovies}) {}
+    TestEngine() : Engine(EngineServices{testHost, testSound, nullSaves, nullMovies}) {}
 };
 
 // The game mode's statement loop: queued statements first, then the script text, until the

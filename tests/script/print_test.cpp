@@ -165,6 +165,58 @@ TEST_F(PrintFixture, TheWaitFollowsTheAutomaticSettingAndTheEscapes) {
     EXPECT_TRUE(boxes.lines.empty());
 }
 
+TEST_F(PrintFixture, AVoicePlaysOnItsSpeakersChannelAndSetsTheWait) {
+    e.setSystem("$sys_auto", "1");
+    e.testSound.lengths = {{"./voice/ke0001.ogg", 2000}, {"./voice/mi0001.ogg", 1200}, {"mi0002.ogg", 900},
+                           {"./v/a b.ogg", 300}};
+    struct Case {
+        std::string voice;    // as the script writes it
+        std::string played;   // the play call it makes
+        int32_t autoWait;
+    };
+    const std::vector<Case> cases = {
+        {"./voice/ke0001.ogg", "play 1 ./voice/ke0001.ogg 1 0", 2500},   // a code of the table
+        {" ./voice/mi0001.ogg ", "play 2 ./voice/mi0001.ogg 1 0", 1700},  // any other code
+        {"mi0002.ogg", "play 2 mi0002.ogg 1 0", 1400},                    // no folder: the whole path
+        {".\\voice\\ke0009.ogg", "play 1 .\\voice\\ke0009.ogg 1 0", 600},  // fails: length-based wait
+        {"\"./v/a b.ogg\"", "play 2 ./v/a b.ogg 1 0", 800},               // blanks kept inside quotes
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.voice);
+        e.testSound.log.clear();
+        print("Hi, " + c.voice);
+        ASSERT_FALSE(e.testSound.log.empty());
+        EXPECT_EQ(e.testSound.log.back(), c.played);
+        frame();
+        ASSERT_NE(task<AutoWaitTask>(), nullptr);
+        EXPECT_EQ(task<AutoWaitTask>()->duration, c.autoWait);
+        host.control = true;
+        untilIdle();
+        host.control = false;
+    }
+    // The next message stops the voice that still plays; Control plays none.
+    e.testSound.log.clear();
+    print("Hi, ./voice/ke0001.ogg");
+    host.control = true;
+    print("Next, ./voice/mi0001.ogg");
+    host.control = false;
+    EXPECT_EQ(e.testSound.log, (std::vector<std::string>{"stop 2", "play 1 ./voice/ke0001.ogg 1 0", "stop 1"}));
+}
+
+TEST(SpeakerCodes, TheGameFolderMayReplaceTheTable) {
+    GameFolder folder;
+    EXPECT_EQ(SpeakerCodes::load().codes().size(), 18u);
+    EXPECT_EQ(SpeakerCodes::load().channelFor("./voice/ke0001.ogg"), 1);
+    folder.write("zre_speakers.txt", "# men of this game\nmi\tso  # the captain\r\nxx\n");
+    SpeakerCodes table = SpeakerCodes::load();
+    EXPECT_EQ(table.codes(), (std::vector<std::string>{"mi", "so", "xx"}));
+    EXPECT_EQ(table.channelFor("./voice/mi01.ogg"), 1);
+    EXPECT_EQ(table.channelFor("./voice/ke01.ogg"), 2);
+    EXPECT_EQ(table.channelFor("voice\\so01.ogg"), 1);
+    EXPECT_EQ(table.channelFor("./voice/"), 2);
+    EXPECT_EQ(speakerCode("./a/b/x"), "x");
+}
+
 TEST_F(PrintFixture, AnAutomaticWaitEndsItsTimeAfterTheTyping) {
     print("/c1500/AB");
     const uint32_t start = host.time;

@@ -10,6 +10,7 @@
 #include "graphics/bitmap.h"
 #include "graphics/pixel_ops.h"
 #include "script/evaluator.h"
+#include "sound/sound_fixture.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;
@@ -257,3 +258,60 @@ TEST(HeadlessRun, ARunEndsWhenOnlyInputCouldMoveTheGameOn) {
     EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), '\n'), 1) << r.errors;
     EXPECT_TRUE(r.errors.starts_with("zre: the game waits for input and the input script has ended")) << r.errors;
 }
+
+// Music fading in, looping, an effect on top that ends by itself, the music fading out and
+// then silence, all read back from --audio-out; a second run gives the same bytes.
+TEST(HeadlessRun, TheAudioOutHoldsTheMixOfTheScriptsSounds) {
+    using namespace zre::test;
+    constexpr int16_t kA = 8000;
+    std::vector<int16_t> square(2 * 44100);  // 1 s; a period of 100 frames fits it 441 times
+    for (size_t i = 0; i < 44100; ++i) square[2 * i] = square[2 * i + 1] = (i / 50) % 2 ? -kA : kA;
+    std::vector<std::vector<uint8_t>> outputs;
+    for (int run = 0; run < 2; ++run) {
+        TempDir dir;
+        std::string game = copyGame(dir, "sound");
+        fs::create_directories(game + "/snd");
+        writeFile(game + "/snd/square.wav", waveWithData(pcm(2, 44100, 16), sampleBytes(square)));
+        writeFile(game + "/snd/level.wav", waveWithData(pcm(2, 44100, 16), sampleBytes(std::vector<int16_t>(2 * 44100, kA))));
+        writeFile(game + "/input.txt", std::string(kNewGame));
+        GameRun r = runGame(game, "--max-ms 10000 --input input.txt --audio-out out.wav");
+        ASSERT_EQ(r.exitCode, 0) << r.errors;
+        EXPECT_TRUE(has(r.dump, "$done=1\n")) << r.dump;
+        outputs.push_back(readFile(game + "/out.wav"));
+    }
+    ASSERT_EQ(outputs[0], outputs[1]);
+    const std::vector<uint8_t>& wav = outputs[0];
+    ASSERT_EQ(wav.size(), 44u + 441000u * 4);
+    auto left = [&](size_t frame) { return sampleAt(wav.data() + 44, 2 * frame); };
+    auto ms = [](double t) { return static_cast<size_t>(t * 44.1); };
+    // The music starts silent with the script: find its first sample.
+    size_t start = 0;
+    while (start < 441000 && left(start) == 0) ++start;
+    ASSERT_LT(start, ms(2000));
+    // Halfway through the fade-in about half the level, at full level after it; the pattern
+    // runs on unbroken over the loop's seams (one every second).
+    EXPECT_NEAR(std::abs(left(start + ms(500))), kA / 2, kA / 20);
+    // The sound began where the silent start of the fade cannot show it: take the pattern's
+    // phase from its first rising edge at full level.
+    size_t edge = start + ms(1100);
+    while (!(left(edge - 1) < 0 && left(edge) > 0)) ++edge;
+    for (size_t f = start + ms(1100); f < start + ms(2900); ++f) {
+        const int16_t want = ((f + 100 - edge) / 50) % 2 ? -kA : kA;
+        ASSERT_EQ(left(f), want) << "frame " << f - start;
+    }
+    // The effect at the effect volume 5000 (half the amplitude) on top, for its one second.
+    auto mean = [&](size_t from, size_t to) {
+        double sum = 0;
+        for (size_t f = from; f < to; ++f) sum += left(f);
+        return sum / double(to - from);
+    };
+    size_t effect = start + ms(2900);
+    while (effect < start + ms(3500) && mean(effect, effect + 100) < kA / 4) ++effect;
+    EXPECT_NEAR(mean(effect, effect + ms(900)), kA / 2, 50);
+    EXPECT_NEAR(mean(effect + ms(1100), effect + ms(1900)), 0, 50);
+    // StopBgm(1000): faded out, then nothing at all.
+    const size_t fadeEnd = start + ms(6100);
+    EXPECT_GT(std::abs(left(start + ms(4900))), kA * 9 / 10);
+    for (size_t f = fadeEnd; f < 441000; ++f) ASSERT_EQ(left(f), 0) << "frame " << f - start;
+}
+

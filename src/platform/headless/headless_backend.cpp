@@ -5,11 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/audio_mixer.h"
-#include "platform/audio_sink.h"
 #include "platform/little_endian.h"
 #include "platform/message_box.h"
 #include "platform/picture_files.h"
+#include "platform/sound_mixer.h"
 
 namespace zre::detail {
 
@@ -26,10 +25,10 @@ void waveHeader(uint8_t* h, uint32_t dataBytes) {
     std::memcpy(h + 8, "WAVEfmt ", 8);
     storeU32(h + 16, 16);
     storeU16(h + 20, 1);
-    storeU16(h + 22, kAudioChannels);
-    storeU32(h + 24, kAudioRate);
-    storeU32(h + 28, kAudioRate * kAudioChannels * 2);
-    storeU16(h + 32, kAudioChannels * 2);
+    storeU16(h + 22, kOutputChannels);
+    storeU32(h + 24, kOutputRate);
+    storeU32(h + 28, kOutputRate * kOutputChannels * 2);
+    storeU16(h + 32, kOutputChannels * 2);
     storeU16(h + 34, 16);
     std::memcpy(h + 36, "data", 4);
     storeU32(h + 40, dataBytes);
@@ -173,19 +172,19 @@ void HeadlessBackend::takeDueScreenshots() {
 }
 
 void HeadlessBackend::mixUpTo(uint64_t elapsed) {
-    const uint64_t target = elapsed * kAudioRate / 1000;
-    int16_t buffer[4096 * kAudioChannels];
+    const uint64_t target = elapsed * kOutputRate / 1000;
+    int16_t buffer[4096 * kOutputChannels];
     while (mixedFrames_ < target) {
         size_t frames = static_cast<size_t>(std::min<uint64_t>(target - mixedFrames_, 4096));
-        mixAudio(buffer, frames);
+        mixSound(buffer, frames, true);
         mixedFrames_ += frames;
         if (audioFile_ && !audioFailed_) {
             // Samples are stored little-endian.
             uint8_t bytes[sizeof buffer];
-            for (size_t i = 0; i < frames * kAudioChannels; ++i) {
+            for (size_t i = 0; i < frames * kOutputChannels; ++i) {
                 storeU16(bytes + 2 * i, static_cast<uint16_t>(buffer[i]));
             }
-            size_t n = frames * kAudioChannels * 2;
+            size_t n = frames * kOutputChannels * 2;
             if (std::fwrite(bytes, 1, n, audioFile_) != n) audioFailed_ = true;
             audioBytes_ += n;
         }

@@ -6,8 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/audio_mixer.h"
-#include "platform/audio_sink.h"
+#include "platform/sound_mixer.h"
 #include "platform/sdl/sdl_keys.h"
 
 namespace zre::detail {
@@ -20,7 +19,7 @@ uint32_t monotonicMs() {
 }
 
 void audioCallback(void*, Uint8* stream, int len) {
-    mixAudio(reinterpret_cast<int16_t*>(stream), static_cast<size_t>(len) / (kAudioChannels * sizeof(int16_t)));
+    mixSound(reinterpret_cast<int16_t*>(stream), static_cast<size_t>(len) / (kOutputChannels * sizeof(int16_t)), false);
 }
 
 // The renderer draws through OpenGL, but the OpenGL is a rasteriser on the processor
@@ -306,9 +305,9 @@ bool SdlBackend::openAudioOutput() {
     audioTried_ = true;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     SDL_AudioSpec want{};
-    want.freq = kAudioRate;
+    want.freq = kOutputRate;
     want.format = AUDIO_S16SYS;
-    want.channels = kAudioChannels;
+    want.channels = kOutputChannels;
     want.samples = 1024;
     want.callback = audioCallback;
     SDL_AudioSpec have{};
