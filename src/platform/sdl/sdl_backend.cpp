@@ -56,6 +56,10 @@ std::unique_ptr<SdlBackend> SdlBackend::create() {
         std::fprintf(stderr, "zre: cannot open a window: %s\n", SDL_GetError());
         return nullptr;
     }
+    // Controllers are welcome, not needed: without the subsystem the game plays as before.
+    // Pads arrive as device-added events, those plugged in at start and those plugged later.
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
+        std::fprintf(stderr, "zre: game controllers unavailable: %s\n", SDL_GetError());
     std::unique_ptr<SdlBackend> backend(new SdlBackend());
     backend->started_ = true;
     backend->startMs_ = monotonicMs();
@@ -74,6 +78,7 @@ void SdlBackend::shutdown() {
     started_ = false;
     if (audio_) SDL_CloseAudioDevice(audio_);
     audio_ = 0;
+    controllers_.clear();
     texture_.reset();
     renderer_.reset();
     window_.reset();
@@ -248,6 +253,7 @@ void SdlBackend::translate(const SDL_Event& e) {
         return;
     case SDL_MOUSEMOTION:
         if (!toGame(e.motion.x, e.motion.y, m.x, m.y)) return;
+        controller_.setPointer(m.x, m.y);
         m.kind = MessageKind::MouseMove;
         queueInput(std::move(m));
         return;
@@ -270,13 +276,110 @@ void SdlBackend::translate(const SDL_Event& e) {
         m.text = e.text.text;
         queueInput(std::move(m));
         return;
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+    case SDL_CONTROLLERAXISMOTION: translateController(e); return;
     default: return;
     }
+}
+
+namespace {
+
+bool controllerButton(uint8_t sdlButton, ControllerInput::Button& out) {
+    using B = ControllerInput::Button;
+    switch (sdlButton) {
+    case SDL_CONTROLLER_BUTTON_A: out = B::A; return true;
+    case SDL_CONTROLLER_BUTTON_B: out = B::B; return true;
+    case SDL_CONTROLLER_BUTTON_START: out = B::Start; return true;
+    case SDL_CONTROLLER_BUTTON_LEFTSHOULDER: out = B::LeftShoulder; return true;
+    case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER: out = B::RightShoulder; return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: out = B::DpadUp; return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: out = B::DpadDown; return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: out = B::DpadLeft; return true;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: out = B::DpadRight; return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+void SdlBackend::translateController(const SDL_Event& e) {
+    std::vector<Message> out;
+    switch (e.type) {
+    case SDL_CONTROLLERDEVICEADDED:
+        // which is a device index here; a pad already open is not opened twice.
+        if (SDL_IsGameController(e.cdevice.which)) {
+            SDL_GameController* c = SDL_GameControllerOpen(e.cdevice.which);
+            bool known = false;
+            for (const auto& open : controllers_) known = known || open.get() == c;
+            if (c && !known) controllers_.emplace_back(c);
+        }
+        return;
+    case SDL_CONTROLLERDEVICEREMOVED: {
+        // which is an instance id here.
+        SDL_GameController* c = SDL_GameControllerFromInstanceID(e.cdevice.which);
+        std::erase_if(controllers_, [c](const auto& open) { return open.get() == c; });
+        // A pad pulled out while its stick was held must not drift the pointer on.
+        controller_.axis(ControllerInput::Axis::LeftX, 0);
+        controller_.axis(ControllerInput::Axis::LeftY, 0);
+        return;
+    }
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP: {
+        ControllerInput::Button b;
+        if (!controllerButton(e.cbutton.button, b)) return;
+        if (e.type == SDL_CONTROLLERBUTTONDOWN)
+            controller_.buttonDown(b, out);
+        else
+            controller_.buttonUp(b, out);
+        break;
+    }
+    case SDL_CONTROLLERAXISMOTION:
+        if (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX) controller_.axis(ControllerInput::Axis::LeftX, e.caxis.value);
+        if (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) controller_.axis(ControllerInput::Axis::LeftY, e.caxis.value);
+        controllerMs_ = nowMs();
+        return;
+    default: return;
+    }
+    bool moved = false;
+    for (Message& m : out) {
+        moved = moved || m.kind == MessageKind::MouseMove;
+        queueInput(std::move(m));
+    }
+    if (moved) warpPointer();
+    controllerMs_ = nowMs();
+}
+
+void SdlBackend::advanceController() {
+    if (!controller_.moving()) return;
+    const uint32_t now = nowMs();
+    std::vector<Message> out;
+    controller_.advance(now - controllerMs_, out);
+    controllerMs_ = now;
+    if (out.empty()) return;
+    for (Message& m : out) queueInput(std::move(m));
+    warpPointer();
+}
+
+void SdlBackend::warpPointer() {
+    if (!window_) return;
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowSize(window_.get(), &w, &h);
+    const ViewRect view = letterbox(w, h, gameWidth_, gameHeight_);
+    if (view.w <= 0 || view.h <= 0) return;
+    // The centre of the game pixel, so that mapping back lands on the same pixel.
+    const int wx = view.x + static_cast<int>((controller_.pointerX() + 0.5) * view.w / gameWidth_);
+    const int wy = view.y + static_cast<int>((controller_.pointerY() + 0.5) * view.h / gameHeight_);
+    SDL_WarpMouseInWindow(window_.get(), wx, wy);
 }
 
 void SdlBackend::pollEvents() {
     SDL_Event e;
     while (SDL_PollEvent(&e)) translate(e);
+    advanceController();
 }
 
 bool SdlBackend::wait(std::optional<uint32_t> timeoutMs) {
@@ -284,7 +387,9 @@ bool SdlBackend::wait(std::optional<uint32_t> timeoutMs) {
     // still seen within a moment.
     constexpr uint32_t kSliceMs = 250;
     SDL_Event e;
-    const uint32_t ms = timeoutMs ? std::min(*timeoutMs, kSliceMs) : kSliceMs;
+    uint32_t ms = timeoutMs ? std::min(*timeoutMs, kSliceMs) : kSliceMs;
+    // A pointer moving under a held stick or d-pad moves on every frame.
+    if (controller_.moving()) ms = std::min<uint32_t>(ms, 16);
     if (SDL_WaitEventTimeout(&e, static_cast<int>(ms))) translate(e);
     return true;
 }

@@ -4,8 +4,10 @@
 #include <SDL.h>
 
 #include <memory>
+#include <vector>
 
 #include "platform/backend.h"
+#include "platform/controller_input.h"
 #include "platform/letterbox.h"
 #include "platform/message_box.h"
 
@@ -45,6 +47,10 @@ public:
 private:
     SdlBackend();
     void translate(const SDL_Event& event);
+    void translateController(const SDL_Event& event);
+    // Moves the pointer on for a held d-pad or stick, the real mouse with it.
+    void advanceController();
+    void warpPointer();
     bool toGame(int wx, int wy, int& gx, int& gy);
     void redraw();
     static int eventWatch(void* self, SDL_Event* event);
@@ -62,6 +68,12 @@ private:
     std::unique_ptr<SDL_Window, WindowDeleter> window_;
     std::unique_ptr<SDL_Renderer, RendererDeleter> renderer_;
     std::unique_ptr<SDL_Texture, TextureDeleter> texture_;
+    struct ControllerDeleter {
+        void operator()(SDL_GameController* c) const { SDL_GameControllerClose(c); }
+    };
+    std::vector<std::unique_ptr<SDL_GameController, ControllerDeleter>> controllers_;
+    ControllerInput controller_{kGameWidth, kGameHeight};
+    uint32_t controllerMs_ = 0;
     int gameWidth_ = kGameWidth;
     int gameHeight_ = kGameHeight;
     bool fullscreen_ = false;
