@@ -34,7 +34,7 @@ void Layer::loadPictureSized(std::string_view fileName, int32_t x, int32_t y, in
     }
     image = loadImageFile(fileName);
     srcRect = Rect{0, 0, w, h};
-    destRect = Rect{x, y, x + w, y + h};
+    destRect = Rect{x, y, wrapAdd(x, w), wrapAdd(y, h)};
 }
 
 void Layer::loadWithMaskFile(std::string_view fileName, std::string_view maskFileName, int32_t x, int32_t y) {
@@ -65,7 +65,7 @@ void Layer::loadSplitMaskSized(std::string_view fileName, int32_t x, int32_t y, 
                                int32_t split) {
     loadSplitMask(fileName, x, y, split);
     srcRect = Rect{0, 0, w, h};
-    destRect = Rect{x, y, x + w, y + h};
+    destRect = Rect{x, y, wrapAdd(x, w), wrapAdd(y, h)};
 }
 
 void Layer::moveTo(int32_t x, int32_t y) { destRect.moveTo(x, y); }

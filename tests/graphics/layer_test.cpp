@@ -517,3 +517,24 @@ TEST(LayerOps, CutCloneCopyOnto) {
 
 } // namespace
 } // namespace zre
+
+namespace zre {
+namespace {
+
+// Scripts may put a layer at any int and move it by any int: coordinates wrap as the
+// original's 32-bit words did instead of overflowing (found by the script fuzzer).
+TEST(RectArithmetic, CoordinatesWrapAtTheEndsOfTheIntRange) {
+    Rect r{2147483600, 0, 2147483647, 10};
+    r.offset(100, 0);
+    EXPECT_EQ(r.left, -2147483596);
+    EXPECT_EQ(r.right, -2147483549);
+    EXPECT_EQ(r.width(), 47);
+    r.moveTo(-2147483647, 5);
+    EXPECT_EQ(r.left, -2147483647);
+    EXPECT_EQ(r.width(), 47);
+    EXPECT_EQ((Rect{-2147483647 - 1, 0, 2147483647, 1}).width(), -1);
+    EXPECT_EQ(wrapAdd(2147483647, 100000), -2147383649);
+}
+
+} // namespace
+} // namespace zre
