@@ -143,6 +143,8 @@ TEST(HeadlessRun, QuitQuestion) {
 // A termination signal ends the game as a logout does: the settings are written and no
 // question is asked. The run could only end by the signal.
 TEST(HeadlessRun, TerminationSignalsEndTheGameWithoutTheQuestion) {
+    // The signal is sent once the game has started (its first run writes dat/game.dat), so
+    // a slow start on a loaded machine cannot make it arrive before the handlers exist.
     for (const char* signal : {"TERM", "INT", "HUP"}) {
         SCOPED_TRACE(signal);
         TempDir dir;
@@ -150,7 +152,8 @@ TEST(HeadlessRun, TerminationSignalsEndTheGameWithoutTheQuestion) {
         packZrb(game);
         std::string command = "cd '" + game + "' && { '" ZRE_BINARY_DIR
                               "/src/zre' --headless --max-ms 2000000000 --dump-vars dump.txt . 2> errors.txt & "
-                              "pid=$!; sleep 0.5; kill -" + signal + " $pid; wait $pid; }";
+                              "pid=$!; for i in $(seq 400); do [ -e dat/game.dat ] && break; sleep 0.05; done; "
+                              "kill -" + signal + " $pid; wait $pid; }";
         EXPECT_EQ(zre::test::runCommand(command), 0);
         std::string errors = zre::test::readText(game + "/errors.txt");
         EXPECT_EQ(errors.find("messagebox"), std::string::npos) << errors;
