@@ -18,6 +18,7 @@
 #include "platform/message_box.h"
 #include "platform/process.h"
 #include "script/engine.h"
+#include "scratch_folder.h"
 #include "ui/message_text.h"
 
 namespace {
@@ -50,8 +51,7 @@ void setUp() {
     zre::silenceMessageBoxes();
     // A script that cannot be loaded ends the process; here it ends the run instead.
     zre::setExitHandler([](int) { throw Ended{}; });
-    std::string dir = (std::filesystem::temp_directory_path() / "zre-fuzz-script-XXXXXX").string();
-    if (!mkdtemp(dir.data()) || chdir(dir.c_str()) != 0) std::abort();
+    zre::fuzz::enterScratchFolder("zre-fuzz-script-");
     // Pictures for the scripts to draw: a background, a small picture and a window.
     struct Picture {
         const char* name;
@@ -67,6 +67,11 @@ void setUp() {
 }
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    zre::fuzz::absoluteCommandLine(argc, argv);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     setUp();

@@ -10,6 +10,7 @@
 
 #include "platform/message_box.h"
 #include "script/engine.h"
+#include "scratch_folder.h"
 
 namespace {
 
@@ -18,8 +19,7 @@ void setUp() {
     if (done) return;
     done = true;
     zre::silenceMessageBoxes();
-    std::string dir = (std::filesystem::temp_directory_path() / "zre-fuzz-data-XXXXXX").string();
-    if (!mkdtemp(dir.data()) || chdir(dir.c_str()) != 0) std::abort();
+    zre::fuzz::enterScratchFolder("zre-fuzz-data-");
     std::filesystem::create_directories("dat");
 }
 
@@ -31,6 +31,11 @@ void put(const char* name, const uint8_t* data, size_t size) {
 }
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    zre::fuzz::absoluteCommandLine(argc, argv);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     setUp();
