@@ -77,6 +77,21 @@ SoundBuffer::~SoundBuffer() {
     SDL_FreeAudioStream(converter_);
 }
 
+void writeWaveHeader(ByteWriter& out, const PcmFormat& format, uint32_t dataBytes) {
+    out.text("RIFF");
+    out.u32(36 + dataBytes);
+    out.text("WAVEfmt ");
+    out.u32(16);
+    out.u16(format.formatTag);
+    out.u16(format.channels);
+    out.u32(format.samplesPerSec);
+    out.u32(format.avgBytesPerSec);
+    out.u16(format.blockAlign);
+    out.u16(format.bitsPerSample);
+    out.text("data");
+    out.u32(dataBytes);
+}
+
 bool SoundBuffer::lock(uint32_t offset, uint32_t bytes, uint8_t** first, uint32_t* firstBytes, uint8_t** second,
                        uint32_t* secondBytes) {
     const uint32_t size = this->bytes();

@@ -13,6 +13,8 @@
 #include <span>
 #include <vector>
 
+#include "platform/little_endian.h"
+
 struct _SDL_AudioStream;
 
 namespace zre {
@@ -26,6 +28,10 @@ struct PcmFormat {
     uint16_t blockAlign = 0;  // bytes per frame
     uint16_t bitsPerSample = 0;
 };
+
+// The 44-byte header of a RIFF WAVE file: the format, then a data chunk of dataBytes.
+constexpr size_t kWaveHeaderBytes = 44;
+void writeWaveHeader(ByteWriter& out, const PcmFormat& format, uint32_t dataBytes);
 
 constexpr int32_t kSoundLevelMin = -10000;  // silence
 constexpr int32_t kSoundLevelMax = 0;       // full level

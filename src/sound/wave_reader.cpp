@@ -205,18 +205,7 @@ namespace zre {
 
 std::vector<uint8_t> waveFileImage(const PcmFormat& format, const void* data, size_t bytes) {
     ByteWriter w;
-    w.text("RIFF");
-    w.u32(static_cast<uint32_t>(36 + bytes));
-    w.text("WAVEfmt ");
-    w.u32(16);
-    w.u16(format.formatTag);
-    w.u16(format.channels);
-    w.u32(format.samplesPerSec);
-    w.u32(format.avgBytesPerSec);
-    w.u16(format.blockAlign);
-    w.u16(format.bitsPerSample);
-    w.text("data");
-    w.u32(static_cast<uint32_t>(bytes));
+    writeWaveHeader(w, format, static_cast<uint32_t>(bytes));
     w.bytes(data, bytes);
     return w.buffer();
 }

@@ -8,6 +8,7 @@
 #include "platform/little_endian.h"
 #include "platform/message_box.h"
 #include "platform/picture_files.h"
+#include "platform/sound_buffer.h"
 #include "platform/sound_mixer.h"
 
 namespace zre::detail {
@@ -18,20 +19,12 @@ namespace {
 // message, so each further empty pump lets 1 virtual ms pass (the loop is waiting).
 constexpr unsigned kFreeEmptyPeeks = 8;
 
-// A RIFF WAVE header for PCM 16-bit stereo 44100 Hz with dataBytes of samples.
-void waveHeader(uint8_t* h, uint32_t dataBytes) {
-    std::memcpy(h, "RIFF", 4);
-    storeU32(h + 4, 36 + dataBytes);
-    std::memcpy(h + 8, "WAVEfmt ", 8);
-    storeU32(h + 16, 16);
-    storeU16(h + 20, 1);
-    storeU16(h + 22, kOutputChannels);
-    storeU32(h + 24, kOutputRate);
-    storeU32(h + 28, kOutputRate * kOutputChannels * 2);
-    storeU16(h + 32, kOutputChannels * 2);
-    storeU16(h + 34, 16);
-    std::memcpy(h + 36, "data", 4);
-    storeU32(h + 40, dataBytes);
+// The header of the capture: the mixer's output, PCM 16-bit stereo 44100 Hz.
+std::vector<uint8_t> captureHeader(uint32_t dataBytes) {
+    const PcmFormat output{1, kOutputChannels, kOutputRate, kOutputRate * kOutputChannels * 2, kOutputChannels * 2, 16};
+    ByteWriter w;
+    writeWaveHeader(w, output, dataBytes);
+    return w.buffer();
 }
 
 } // namespace
@@ -54,9 +47,8 @@ bool HeadlessBackend::startAudioCapture() {
     if (options_.audioOut.empty()) return true;
     audioTemp_ = options_.audioOut + ".part";
     audioFile_ = std::fopen(audioTemp_.c_str(), "wb");
-    uint8_t header[44];
-    waveHeader(header, 0);
-    if (!audioFile_ || std::fwrite(header, 1, sizeof header, audioFile_) != sizeof header) {
+    const std::vector<uint8_t> header = captureHeader(0);
+    if (!audioFile_ || std::fwrite(header.data(), 1, header.size(), audioFile_) != header.size()) {
         std::fprintf(stderr, "zre: cannot write the audio file %s\n", options_.audioOut.c_str());
         if (audioFile_) std::fclose(audioFile_);
         audioFile_ = nullptr;
@@ -196,12 +188,11 @@ void HeadlessBackend::finishAudioCapture() {
     // A RIFF size field holds 32 bits; a longer capture keeps its first 4 GB of samples.
     const uint32_t maxData = 0xFFFFFFFFu - 36 - 3;
     uint32_t dataBytes = static_cast<uint32_t>(std::min<uint64_t>(audioBytes_, maxData));
-    uint8_t header[44];
-    waveHeader(header, dataBytes);
+    const std::vector<uint8_t> header = captureHeader(dataBytes);
     bool ok = !audioFailed_ && std::fflush(audioFile_) == 0 && std::fseek(audioFile_, 0, SEEK_SET) == 0 &&
-              std::fwrite(header, 1, sizeof header, audioFile_) == sizeof header && std::fflush(audioFile_) == 0 &&
+              std::fwrite(header.data(), 1, header.size(), audioFile_) == header.size() && std::fflush(audioFile_) == 0 &&
               ::fsync(::fileno(audioFile_)) == 0;
-    if (ok && audioBytes_ > dataBytes) ok = ::ftruncate(::fileno(audioFile_), 44 + dataBytes) == 0;
+    if (ok && audioBytes_ > dataBytes) ok = ::ftruncate(::fileno(audioFile_), kWaveHeaderBytes + dataBytes) == 0;
     if (std::fclose(audioFile_) != 0) ok = false;
     audioFile_ = nullptr;
     if (ok) ok = std::rename(audioTemp_.c_str(), options_.audioOut.c_str()) == 0;
