@@ -3,6 +3,7 @@
 // service; the shell wires the real ones, tests and fuzzers the null ones below. Nothing
 // is optional: an engine cannot be built without all of them.
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "sound/sound_channels.h"
@@ -26,6 +27,10 @@ public:
     virtual void postClose() = 0;
     // Window or 800 x 600 full screen (full 1); 1 when the window was switched.
     virtual int setDisplayMode(int32_t full, int32_t keep) = 0;
+    // The save comment: a modal dialog over the frozen game picture that returns only once
+    // the player confirmed a valid comment (Shift JIS, at most 24 bytes, possibly empty).
+    // No frame of the main loop runs while it is open.
+    virtual std::string askComment() = 0;
 };
 
 // Saved games, as the main loop hands a load over.
@@ -58,6 +63,7 @@ public:
     void closeWindow() override {}
     void postClose() override {}
     int setDisplayMode(int32_t, int32_t) override { return 0; }
+    std::string askComment() override { return {}; }
 };
 
 class NullSaveSlots final : public SaveSlots {

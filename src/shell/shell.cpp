@@ -123,6 +123,9 @@ void ShellHost::postClose() { postMessage(makeMessage(MessageKind::Close)); }
 // The display stays as the window opened until the display settings are in.
 int ShellHost::setDisplayMode(int32_t, int32_t) { return 0; }
 
+// Until the dialog exists a save goes without a comment.
+std::string ShellHost::askComment() { return {}; }
+
 void pumpMessages(uint32_t waitMs, bool onlyInputMovesOn) {
     Message m;
     if (isForeground()) {

@@ -39,6 +39,7 @@ public:
     void closeWindow() override;
     void postClose() override;
     int setDisplayMode(int32_t full, int32_t keep) override;
+    std::string askComment() override;
 };
 
 } // namespace zre
