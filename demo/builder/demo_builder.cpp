@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "canvas.h"
+#include "config_pictures.h"
 #include "sounds.h"
 #include "data/glpk.h"
 #include "data/gpk_archive.h"
@@ -294,6 +295,7 @@ int main(int argc, char** argv) {
     fs::create_directories(out / "scr");
 
     titlePictures();
+    for (const auto& [name, picture] : configPictures(starryNight())) save(name, *toBitmap(picture), Format::Gfb);
     textCursor();
     windowPicture(760, 150, "syspict/window_h.gfb");
     windowPicture(230, 540, "syspict/window_v.gfb");

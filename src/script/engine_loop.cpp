@@ -6,6 +6,7 @@
 #include "platform/input_state.h"
 #include "platform/messages.h"
 #include "script/engine.h"
+#include "ui/config_screen.h"
 #include "ui/message_text.h"
 #include "ui/system_screen.h"
 
@@ -25,7 +26,7 @@ constexpr int32_t kBacklogUpY = 251;
 constexpr int32_t kBacklogDownY = 321;
 
 // What the controllers of the system screens may do to the engine.
-class EngineScreenActions : public ScreenActions {
+class EngineScreenActions : public ScreenActions, public ConfigActions {
 public:
     explicit EngineScreenActions(Engine& engine) : engine_(engine) {}
     void queueStatement(std::string_view text) override { engine_.queueStatement(text); }
@@ -34,6 +35,12 @@ public:
     void requestMode(EngineMode m, int32_t push) override { engine_.requestMode(m, push); }
     void returnToPreviousMode() override { engine_.returnToPreviousMode(); }
     EngineMode previousMode() const override { return engine_.previousMode(); }
+
+    int32_t systemNumber(std::string_view name) const override { return engine_.systemVars.getNumber(name); }
+    void setSystemText(std::string_view name, const char* text) override { engine_.setSystem(name, text); }
+    SoundChannels& sound() override { return engine_.sound; }
+    int setDisplayMode(int32_t full) override { return engine_.host.setDisplayMode(full, 0); }
+    void pause(uint32_t ms) override { sleepMs(ms); }
 
 private:
     Engine& engine_;
@@ -54,6 +61,7 @@ void Engine::enterSystemScreen(EngineMode next) {
     if (!game) return;
     if (!screenActions) screenActions = std::make_unique<EngineScreenActions>(*this);
     SystemScreenContext context{game->host(), game->input, *screenActions};
+    context.config = static_cast<EngineScreenActions*>(screenActions.get());
     parkScreen();
     screen = buildSystemScreen(next, context);
     mode = next;

@@ -1,6 +1,7 @@
 #include "ui/system_screen.h"
 
 #include "graphics/layer.h"
+#include "ui/config_screen.h"
 #include "ui/message_text.h"
 
 namespace zre {
@@ -44,7 +45,7 @@ std::unique_ptr<Screen> buildEmptyScreen(const SystemScreenContext& context) {
 std::unique_ptr<Screen> buildSystemScreen(EngineMode mode, const SystemScreenContext& context) {
     switch (mode) {
     case EngineMode::Title: return buildTitleScreen(context);
-    case EngineMode::Configuration:
+    case EngineMode::Configuration: return buildConfigScreen(context);
     case EngineMode::Save:
     case EngineMode::Load:
     case EngineMode::Backlog:

@@ -16,6 +16,7 @@
 namespace zre {
 
 struct InputState;
+class ConfigActions;
 
 // What the controllers of the system screens ask of the engine.
 class ScreenActions {
@@ -36,6 +37,7 @@ struct SystemScreenContext {
     ScreenHost& host;
     InputState* input;
     ScreenActions& actions;
+    ConfigActions* config = nullptr;
 };
 
 // The preamble every system screen shares: a new 800 x 600 screen on the host, with the
