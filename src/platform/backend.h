@@ -30,6 +30,10 @@ public:
     // Rows [top, bottom) of the window picture (counted from the top) changed.
     virtual void pictureChanged(const WindowPicture& picture, int top, int bottom) = 0;
     virtual bool setFullscreen(bool fullscreen) = 0;
+    // Text input for a dialog (game coordinates of the edit area); headless types from its
+    // input script whether asked or not.
+    virtual void beginTextEntry(int /*x*/, int /*y*/, int /*width*/, int /*height*/) {}
+    virtual void endTextEntry() {}
     virtual bool isFullscreen() = 0;
 
     // Moves events that are due into the queue (queueInput).

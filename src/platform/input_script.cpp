@@ -150,6 +150,7 @@ int32_t inputKeyCode(std::string_view name) {
     static constexpr Named kKeys[] = {
         {"ENTER", vk::Return}, {"ESCAPE", vk::Escape}, {"SPACE", vk::Space}, {"PAGEUP", vk::Prior},
         {"PAGEDOWN", vk::Next}, {"UP", vk::Up},         {"DOWN", vk::Down},   {"CTRL", vk::Control},
+        {"BACKSPACE", vk::Back},
     };
     for (const Named& k : kKeys) {
         if (k.name == name) return k.code;

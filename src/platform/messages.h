@@ -45,6 +45,7 @@ enum class MessageKind {
     MouseWheel,  // wheel: +1 turned away from the player, -1 toward
     MovieNotify, // value: the movie position reported by the movie player
     Text,        // text: UTF-8 typed text (for text-entry dialogs)
+    TextEditing, // text: UTF-8 text an input method is composing (empty: composition over)
     Quit,        // value: exit code; the pump ends the process on it
 };
 

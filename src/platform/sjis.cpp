@@ -20,10 +20,16 @@ struct Converter {
     std::mutex lock;
 };
 
-std::string convert(Converter& conv, std::string_view in, std::string_view replacement, bool sjisInput) {
+// failed, when given, is set on the first character that does not convert, and the
+// conversion stops there.
+std::string convert(Converter& conv, std::string_view in, std::string_view replacement, bool sjisInput,
+                    bool* failed = nullptr) {
     std::string out;
     if (in.empty()) return out;
-    if (conv.cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
+    if (conv.cd == reinterpret_cast<iconv_t>(-1)) {
+        if (failed) *failed = true;
+        return std::string(in);
+    }
     std::lock_guard<std::mutex> guard(conv.lock);
     iconv(conv.cd, nullptr, nullptr, nullptr, nullptr);
     out.reserve(in.size() * 2);
@@ -37,6 +43,10 @@ std::string convert(Converter& conv, std::string_view in, std::string_view repla
         out.append(buf, dst - buf);
         if (r == static_cast<size_t>(-1)) {
             if (errno == E2BIG) continue;
+            if (failed) {
+                *failed = true;
+                break;
+            }
             // An invalid or incomplete sequence: replace one character and go on.
             size_t skip = 1;
             if (sjisInput) {
@@ -53,6 +63,11 @@ std::string convert(Converter& conv, std::string_view in, std::string_view repla
         }
     }
     return out;
+}
+
+Converter& utf8ToCp932() {
+    static Converter conv("CP932", "UTF-8");
+    return conv;
 }
 
 } // namespace
@@ -94,8 +109,15 @@ std::string utf8ToSjis(std::string_view utf8) {
         if (static_cast<unsigned char>(c) >= 0x80) { ascii = false; break; }
     }
     if (ascii) return std::string(utf8);
-    static Converter conv("CP932", "UTF-8");
-    return convert(conv, utf8, "?", false);
+    return convert(utf8ToCp932(), utf8, "?", false);
+}
+
+bool utf8ToSjisExact(std::string_view utf8, std::string& out) {
+    bool failed = false;
+    std::string converted = convert(utf8ToCp932(), utf8, "", false, &failed);
+    if (failed) return false;
+    out = std::move(converted);
+    return true;
 }
 
 } // namespace zre

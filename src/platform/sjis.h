@@ -37,5 +37,8 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b);
 std::string sjisToUtf8(std::string_view sjis);
 // UTF-8 -> CP932. Characters without a Shift JIS form become "?"; never fails.
 std::string utf8ToSjis(std::string_view utf8);
+// The same where a stand-in would be wrong (typed text): false, with out untouched, when a
+// character has no Shift JIS form or the UTF-8 is broken.
+bool utf8ToSjisExact(std::string_view utf8, std::string& out);
 
 } // namespace zre

@@ -66,6 +66,9 @@ void presentFront(const uint8_t* bits, int width, int height, int stride, int de
 
 const WindowPicture& windowPicture() { return picture(); }
 
+void beginTextEntry(int x, int y, int width, int height) { detail::backend().beginTextEntry(x, y, width, height); }
+void endTextEntry() { detail::backend().endTextEntry(); }
+
 bool setFullscreen(bool fullscreen) { return detail::backend().setFullscreen(fullscreen); }
 bool isFullscreen() { return detail::backend().isFullscreen(); }
 

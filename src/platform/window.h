@@ -47,6 +47,11 @@ struct WindowPicture {
 };
 const WindowPicture& windowPicture();
 
+// Typed text (Text and TextEditing messages) while a text-entry dialog is open; the area
+// (game coordinates) is where the text goes, so an input method puts its candidates beside it.
+void beginTextEntry(int x, int y, int width, int height);
+void endTextEntry();
+
 // Borderless full screen over the whole desktop, same scaling; the display's own mode is
 // never changed. Returns whether the window is now in the requested state.
 bool setFullscreen(bool fullscreen);

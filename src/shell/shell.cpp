@@ -20,6 +20,7 @@
 #include "script/engine.h"
 #include "script/variable_dump.h"
 #include "sound/sound_manager.h"
+#include "ui/comment_dialog.h"
 #include "ui/message_text.h"
 
 namespace zre {
@@ -123,8 +124,8 @@ void ShellHost::postClose() { postMessage(makeMessage(MessageKind::Close)); }
 // The display stays as the window opened until the display settings are in.
 int ShellHost::setDisplayMode(int32_t, int32_t) { return 0; }
 
-// Until the dialog exists a save goes without a comment.
-std::string ShellHost::askComment() { return {}; }
+// The dialog runs its own loop; the window's end still ends the process from inside it.
+std::string ShellHost::askComment() { return runCommentDialog(handle); }
 
 void pumpMessages(uint32_t waitMs, bool onlyInputMovesOn) {
     Message m;

@@ -147,6 +147,8 @@ bool SdlBackend::createWindow(std::string_view captionUtf8, int clientWidth, int
         window_.reset();
         return false;
     }
+    // Typing is for the comment dialog only: no input method pops up over the game.
+    SDL_StopTextInput();
     pictureChanged(windowPicture(), 0, clientHeight);
     return true;
 }
@@ -201,6 +203,23 @@ void SdlBackend::redraw() {
     SDL_RenderCopy(renderer_.get(), texture_.get(), nullptr, &dst);
     SDL_RenderPresent(renderer_.get());
 }
+
+void SdlBackend::beginTextEntry(int x, int y, int width, int height) {
+    if (window_) {
+        int w = 0;
+        int h = 0;
+        SDL_GetWindowSize(window_.get(), &w, &h);
+        const ViewRect view = letterbox(w, h, gameWidth_, gameHeight_);
+        if (view.w > 0 && view.h > 0) {
+            SDL_Rect area{view.x + x * view.w / gameWidth_, view.y + y * view.h / gameHeight_,
+                          width * view.w / gameWidth_, height * view.h / gameHeight_};
+            SDL_SetTextInputRect(&area);
+        }
+    }
+    SDL_StartTextInput();
+}
+
+void SdlBackend::endTextEntry() { SDL_StopTextInput(); }
 
 bool SdlBackend::setFullscreen(bool fullscreen) {
     if (!window_) {
@@ -274,6 +293,11 @@ void SdlBackend::translate(const SDL_Event& e) {
     case SDL_TEXTINPUT:
         m.kind = MessageKind::Text;
         m.text = e.text.text;
+        queueInput(std::move(m));
+        return;
+    case SDL_TEXTEDITING:
+        m.kind = MessageKind::TextEditing;
+        m.text = e.edit.text;
         queueInput(std::move(m));
         return;
     case SDL_CONTROLLERDEVICEADDED:

@@ -34,6 +34,8 @@ public:
     void pictureChanged(const WindowPicture& picture, int top, int bottom) override;
     bool setFullscreen(bool fullscreen) override;
     bool isFullscreen() override { return fullscreen_; }
+    void beginTextEntry(int x, int y, int width, int height) override;
+    void endTextEntry() override;
 
     void pollEvents() override;
     void emptyPeek() override {}
