@@ -53,13 +53,14 @@ struct RecordingHost : NullEngineHost {
     int closes = 0;
     int postedCloses = 0;
     std::vector<std::pair<int32_t, int32_t>> displayModes;  // (full, keep)
+    int displayModeResult = 0;  // what setDisplayMode answers
 
     void endProgram() override { ++programEnds; }
     void closeWindow() override { ++closes; }
     void postClose() override { ++postedCloses; }
     int setDisplayMode(int32_t full, int32_t keep) override {
         displayModes.emplace_back(full, keep);
-        return 0;
+        return displayModeResult;
     }
 };
 
