@@ -126,9 +126,10 @@ TEST_F(CommentDialogRun, AnEmptyCommentIsAccepted) {
     EXPECT_TRUE(passedOn.empty());
 }
 
-TEST_F(CommentDialogRun, EscapeAndTheCloseBoxDoNothingAndOkConfirms) {
+TEST_F(CommentDialogRun, EscapeAndTheCloseBoxDoNothingBackspaceDeletesAndOkConfirms) {
     const std::string input = "100 text 灯台\n200 key ESCAPE\n" + clickOn(300, part(&CommentDialog::closeBoxRect)) +
-                              "400 text 守\n" + clickOn(500, part(&CommentDialog::okRect));
+                              "400 text 守x\n450 key BACKSPACE\n" +
+                              clickOn(500, part(&CommentDialog::okRect));
     EXPECT_EQ(run(input), sjis("灯台守"));
     EXPECT_TRUE(boxes.empty());
 }
