@@ -120,10 +120,12 @@ protected:
 
 const char kRefusal[] = "エラー: コントロールコードは入力できません。";
 
-TEST_F(CommentDialogRun, AnEmptyCommentIsAccepted) {
+TEST_F(CommentDialogRun, AnEmptyCommentIsAcceptedAndEnterDoesNotReachTheGame) {
     EXPECT_EQ(run("100 key ENTER\n"), "");
     EXPECT_TRUE(boxes.empty());
     EXPECT_TRUE(passedOn.empty());
+    // The release that confirmed is the dialog's, not a click for the screen underneath.
+    for (const Message& m : drain()) EXPECT_NE(m.kind, MessageKind::KeyUp);
 }
 
 TEST_F(CommentDialogRun, EscapeAndTheCloseBoxDoNothingBackspaceDeletesAndOkConfirms) {
