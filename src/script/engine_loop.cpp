@@ -7,6 +7,7 @@
 #include "platform/messages.h"
 #include "script/engine.h"
 #include "ui/message_text.h"
+#include "ui/save_load_screen.h"
 #include "ui/system_screen.h"
 
 namespace zre {
@@ -25,7 +26,7 @@ constexpr int32_t kBacklogUpY = 251;
 constexpr int32_t kBacklogDownY = 321;
 
 // What the controllers of the system screens may do to the engine.
-class EngineScreenActions : public ScreenActions {
+class EngineScreenActions : public ScreenActions, public SaveLoadActions {
 public:
     explicit EngineScreenActions(Engine& engine) : engine_(engine) {}
     void queueStatement(std::string_view text) override { engine_.queueStatement(text); }
@@ -34,6 +35,30 @@ public:
     void requestMode(EngineMode m, int32_t push) override { engine_.requestMode(m, push); }
     void returnToPreviousMode() override { engine_.returnToPreviousMode(); }
     EngineMode previousMode() const override { return engine_.previousMode(); }
+
+    int32_t savePage() const override { return engine_.systemVars.getNumber("$sys_savepage"); }
+    void setSavePage(int32_t page) override { engine_.setSystem("$sys_savepage", std::to_string(page).c_str()); }
+    void setSaveComment(const char* comment) override { engine_.setInScope(0, "$save_comment", comment); }
+    std::string sceneTitle() const override {
+        const char* title = engine_.getScoped("$scene_title");
+        return title ? title : "";
+    }
+    std::string currentDate() const override {
+        std::string date;
+        engine_.dateStamp(date, 3);
+        return date;
+    }
+    std::unique_ptr<Bitmap> gameThumbnail() const override { return engine_.makeThumbnail(); }
+    int saveSlot(std::string_view path) override { return engine_.saveSlot(path); }
+    int readSlotInfo(std::string_view path, std::string& title, std::string& comment,
+                     std::string& time) const override {
+        return engine_.readSlotInfo(path, title, comment, time);
+    }
+    std::unique_ptr<Bitmap> loadThumbnail(std::string_view path) const override {
+        return engine_.loadThumbnail(path);
+    }
+    std::string askComment() override { return engine_.host.askComment(); }
+    void setLoadName(std::string_view path) override { engine_.setSystem("$sys_loadname", std::string(path).c_str()); }
 
 private:
     Engine& engine_;
@@ -53,7 +78,8 @@ void Engine::enterSystemScreen(EngineMode next) {
     Screen* game = parkedScreen ? parkedScreen.get() : screen.get();
     if (!game) return;
     if (!screenActions) screenActions = std::make_unique<EngineScreenActions>(*this);
-    SystemScreenContext context{game->host(), game->input, *screenActions};
+    SystemScreenContext context{game->host(), game->input, *screenActions,
+                                dynamic_cast<SaveLoadActions*>(screenActions.get())};
     parkScreen();
     screen = buildSystemScreen(next, context);
     mode = next;

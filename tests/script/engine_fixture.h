@@ -61,6 +61,13 @@ struct RecordingHost : NullEngineHost {
         displayModes.emplace_back(full, keep);
         return 0;
     }
+    // The save comment the player "types", and how often it was asked for.
+    std::string comment;
+    int commentsAsked = 0;
+    std::string askComment() override {
+        ++commentsAsked;
+        return comment;
+    }
 };
 
 // Sound channels that record what the engine asks of them. A path listed in lengths plays
