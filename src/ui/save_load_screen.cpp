@@ -269,7 +269,9 @@ void SaveLoadController::drawSlotPage(int32_t newPage) {
         }
         s.setLayerVisible(kButtonNormalBase + kFirstRow + row, 1);
     }
-    s.refresh(kScreenArea);
+    // Composed with the next frame: presenting here would pump messages while the screen
+    // is still being built (a paint then finds no current screen and is lost).
+    s.composeDirty = unionRect(s.composeDirty, kScreenArea);
 }
 
 void SaveLoadController::showThumbnail(std::unique_ptr<Bitmap> bitmap) {
