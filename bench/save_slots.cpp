@@ -12,6 +12,7 @@
 
 #include "graphics/bitmap.h"
 #include "graphics/screen.h"
+#include "patterned_bitmap.h"
 #include "platform/file_system.h"
 #include "script/engine.h"
 
@@ -19,14 +20,7 @@ namespace {
 
 using namespace zre;
 
-std::unique_ptr<Bitmap> patterned(int32_t w, int32_t h, uint32_t seed) {
-    auto b = makeBitmap(w, h);
-    for (int32_t y = 0; y < h; ++y) {
-        uint8_t* row = b->row(y);
-        for (int32_t i = 0; i < w * 3; ++i) row[i] = uint8_t((i * 31 + y * 17 + seed * 7) ^ (i >> 5));
-    }
-    return b;
-}
+using bench::patterned;
 
 // A game folder of its own with a background, 8 pictures on it and a short script.
 struct SavedGame {

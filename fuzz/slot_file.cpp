@@ -3,33 +3,15 @@
 // bytes once as they are and once behind a slot header without thumbnail, so the blocks
 // are reached at once.
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "data/byte_io.h"
 #include "data/slot_file.h"
-#include "platform/message_box.h"
 #include "script/engine.h"
 #include "scratch_folder.h"
 
 namespace {
-
-void setUp() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    zre::silenceMessageBoxes();
-    zre::fuzz::enterScratchFolder("zre-fuzz-slot-");
-    std::filesystem::create_directories("dat");
-}
-
-void put(const char* name, const std::vector<uint8_t>& bytes) {
-    if (FILE* f = std::fopen(name, "wb")) {
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
-}
 
 void readSlot(zre::Engine& engine, const char* path) {
     std::string title, comment, time;
@@ -46,12 +28,12 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    setUp();
-    put("dat/save00.sav", std::vector<uint8_t>(data, data + size));
+    zre::fuzz::enterDataScratchFolder("zre-fuzz-slot-");
+    zre::fuzz::writeScratchFile("dat/save00.sav", data, size);
     zre::ByteWriter blocksOnly;
     zre::writeSlotHeader(blocksOnly, 0);
     blocksOnly.bytes(data, size);
-    put("dat/save01.sav", blocksOnly.buffer());
+    zre::fuzz::writeScratchFile("dat/save01.sav", blocksOnly.buffer().data(), blocksOnly.size());
 
     zre::NullServices null;
     zre::Engine engine(null.services());

@@ -9,7 +9,6 @@
 #include "platform/message_box.h"
 #include "script/engine_fixture.h"
 #include "support/fake_host.h"
-#include "ui/message_text.h"
 #include "ui/save_load_screen.h"
 
 namespace zre::test {
@@ -20,11 +19,7 @@ LocalTime fixedTime() { return {2004, 1, 2, 9, 5}; }
 class SaveLoadScreens : public ::testing::Test {
 protected:
     SaveLoadScreens() {
-        auto s = std::make_unique<Screen>(host);
-        s->attachWindow(800, 600);
-        s->input = &input;
-        attachMessageText(*s);
-        engine.setScreen(std::move(s));
+        attachGameScreen(engine, host, input);
         engine.mode = EngineMode::Game;
         engine.localTime = fixedTime;
         writePicture("syspict/save.gfb", 800, 600, 0x400000);

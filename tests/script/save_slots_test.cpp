@@ -15,7 +15,6 @@
 #include "script/engine_fixture.h"
 #include "script/save_slots.h"
 #include "support/fake_host.h"
-#include "ui/message_text.h"
 
 namespace zre::test {
 namespace {
@@ -60,11 +59,7 @@ RawTable readRawTable(const uint8_t* p, size_t size) {
 class SaveSlots : public ::testing::Test {
 protected:
     SaveSlots() {
-        auto s = std::make_unique<Screen>(host);
-        s->attachWindow(800, 600);
-        s->input = &input;
-        attachMessageText(*s);
-        engine.setScreen(std::move(s));
+        attachGameScreen(engine, host, input);
         engine.localTime = fixedTime;
         writePicture("bg.bmp", 800, 600, 0x204080);
         writePicture("a.bmp", 100, 50, 0x00FF00);
