@@ -12,6 +12,7 @@
 #include "graphics/bitmap.h"
 #include "graphics/layer.h"
 #include "graphics/screen.h"
+#include "patterned_bitmap.h"
 
 namespace {
 
@@ -19,14 +20,7 @@ using namespace zre;
 
 constexpr size_t kFrontBytes = size_t(800) * 600 * 3;
 
-std::unique_ptr<Bitmap> patterned(int32_t w, int32_t h, uint32_t seed) {
-    auto b = makeBitmap(w, h);
-    for (int32_t y = 0; y < h; ++y) {
-        uint8_t* row = b->row(y);
-        for (int32_t i = 0; i < w * 3; ++i) row[i] = uint8_t((i * 31 + y * 17 + seed * 7) ^ (i >> 5));
-    }
-    return b;
-}
+using bench::patterned;
 
 std::unique_ptr<Layer> pictureLayer(int32_t w, int32_t h, int32_t x, int32_t y, uint32_t seed) {
     auto l = std::make_unique<Layer>();

@@ -5,10 +5,14 @@
 // is made absolute before the target moves.
 #include <unistd.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "platform/message_box.h"
 
 namespace zre::fuzz {
 
@@ -37,6 +41,24 @@ inline void absoluteCommandLine(int* argc, char*** argv) {
 inline void enterScratchFolder(const char* prefix) {
     std::string dir = (std::filesystem::temp_directory_path() / (std::string(prefix) + "XXXXXX")).string();
     if (!mkdtemp(dir.data()) || chdir(dir.c_str()) != 0) std::abort();
+}
+
+// Once per process, for targets that read game data files: message boxes answered at once,
+// a scratch folder with its "dat" folder entered.
+inline void enterDataScratchFolder(const char* prefix) {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    silenceMessageBoxes();
+    enterScratchFolder(prefix);
+    std::filesystem::create_directories("dat");
+}
+
+inline void writeScratchFile(const char* name, const uint8_t* data, size_t size) {
+    if (FILE* f = std::fopen(name, "wb")) {
+        std::fwrite(data, 1, size, f);
+        std::fclose(f);
+    }
 }
 
 } // namespace zre::fuzz

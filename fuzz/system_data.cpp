@@ -12,38 +12,18 @@
 #include "script/engine.h"
 #include "scratch_folder.h"
 
-namespace {
-
-void setUp() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    zre::silenceMessageBoxes();
-    zre::fuzz::enterScratchFolder("zre-fuzz-data-");
-    std::filesystem::create_directories("dat");
-}
-
-void put(const char* name, const uint8_t* data, size_t size) {
-    if (FILE* f = std::fopen(name, "wb")) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     zre::fuzz::absoluteCommandLine(argc, argv);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    setUp();
+    zre::fuzz::enterDataScratchFolder("zre-fuzz-data-");
     // The same bytes once with the system data header in front, once bare as game data.
     std::string withTag = "ARGS    ";
     withTag.append(reinterpret_cast<const char*>(data), size);
-    put("dat/system.dat", reinterpret_cast<const uint8_t*>(withTag.data()), withTag.size());
-    put("dat/game.dat", data, size);
+    zre::fuzz::writeScratchFile("dat/system.dat", reinterpret_cast<const uint8_t*>(withTag.data()), withTag.size());
+    zre::fuzz::writeScratchFile("dat/game.dat", data, size);
     zre::NullServices null;
     zre::Engine engine(null.services());
     engine.loadSystemData(zre::kSystemDataPath);

@@ -15,6 +15,7 @@
 
 #include "canvas.h"
 #include "config_pictures.h"
+#include "save_pictures.h"
 #include "sounds.h"
 #include "data/glpk.h"
 #include "data/gpk_archive.h"
@@ -300,6 +301,7 @@ int main(int argc, char** argv) {
     windowPicture(760, 150, "syspict/window_h.gfb");
     windowPicture(230, 540, "syspict/window_v.gfb");
     selectButton(360, 48);
+    for (auto& [name, picture] : saveLoadPictures()) save(name, *picture, Format::Gfb);
 
     save("pict/bg_dusk.gfb", *toBitmap(duskSea()), Format::GfbScrambled);
     save("pict/bg_night.gef", *toBitmap(starryNight()), Format::Gef);

@@ -11,16 +11,11 @@
 
 namespace zre {
 
-namespace {
-
-// Creates the folder part of a data file path ("./dat") when it is missing.
 void makeFolderOf(std::string_view path) {
     std::string folder, name;
     splitPath(path, folder, name);
     if (!folder.empty()) makeDirectories(folder);
 }
-
-} // namespace
 
 Engine::Engine(EngineServices services)
     : host(services.host), sound(services.sound), saves(services.saves), movies(services.movies) {}

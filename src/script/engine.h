@@ -17,6 +17,7 @@
 
 #include "graphics/engine_mode.h"
 #include "graphics/screen.h"
+#include "platform/local_time.h"
 #include "script/engine_services.h"
 #include "script/speaker_codes.h"
 #include "script/variable_table.h"
@@ -74,6 +75,11 @@ int commandIndex(std::string_view name);
 // The value of a LAYER_* or SHOW_* constant name (case-sensitive); 0 for any other text.
 // A null text is reported ("謎のパラメータ参照") and gives 0.
 int32_t constantValue(const char* text);
+// The seventh field of a Draw group as the layer takes it: nothing when missing or "0"; the
+// key colour of a LAYER_TRANS layer; the mask file name otherwise.
+LayerExtra drawExtra(const char* text, int32_t kind);
+// Creates the folder part of a data file path ("./dat") when it is missing.
+void makeFolderOf(std::string_view path);
 
 class Engine {
 public:
@@ -110,6 +116,23 @@ public:
     // "./dat/system.dat": "ARGS    " then systemVars. 1 on success, 0 otherwise.
     int saveSystemData(std::string_view path);
     int loadSystemData(std::string_view path);
+
+    // Save slots (save_slots.cpp). saveSlot: 1 when the file was replaced whole; a failed
+    // write is reported and leaves the previous file. loadSlot reads and checks the whole
+    // file before it replaces the 64 scopes: 1 loaded, 0 with the game untouched.
+    int saveSlot(std::string_view path);
+    void updateSaveRecords();
+    int loadSlot(std::string_view path);
+    void restoreGame();
+    // Title, comment and time of a slot for the slot list; 0 when it is no readable slot.
+    int readSlotInfo(std::string_view path, std::string& title, std::string& comment, std::string& time) const;
+    std::unique_ptr<Bitmap> loadThumbnail(std::string_view path) const;
+    // The game picture at 300 x 225 (the parked game screen while a system screen shows).
+    std::unique_ptr<Bitmap> makeThumbnail() const;
+    // The local time in form 0 .. 3; another form leaves buffer as it is.
+    void dateStamp(std::string& buffer, int form) const;
+    // Where dateStamp reads the time; tests set a fixed one.
+    LocalTime (*localTime)() = localTimeNow;
 
     // Mode requests of the screens, keys and scripts.
     void requestMode(EngineMode m, int32_t push);

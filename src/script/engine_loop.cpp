@@ -8,6 +8,7 @@
 #include "script/engine.h"
 #include "ui/config_screen.h"
 #include "ui/message_text.h"
+#include "ui/save_load_screen.h"
 #include "ui/system_screen.h"
 
 namespace zre {
@@ -26,7 +27,7 @@ constexpr int32_t kBacklogUpY = 251;
 constexpr int32_t kBacklogDownY = 321;
 
 // What the controllers of the system screens may do to the engine.
-class EngineScreenActions : public ScreenActions, public ConfigActions {
+class EngineScreenActions : public ScreenActions, public ConfigActions, public SaveLoadActions {
 public:
     explicit EngineScreenActions(Engine& engine) : engine_(engine) {}
     void queueStatement(std::string_view text) override { engine_.queueStatement(text); }
@@ -41,6 +42,30 @@ public:
     SoundChannels& sound() override { return engine_.sound; }
     int setDisplayMode(int32_t full) override { return engine_.host.setDisplayMode(full, 0); }
     void pause(uint32_t ms) override { sleepMs(ms); }
+
+    int32_t savePage() const override { return engine_.systemVars.getNumber("$sys_savepage"); }
+    void setSavePage(int32_t page) override { engine_.setSystem("$sys_savepage", std::to_string(page).c_str()); }
+    void setSaveComment(const char* comment) override { engine_.setInScope(0, "$save_comment", comment); }
+    std::string sceneTitle() const override {
+        const char* title = engine_.getScoped("$scene_title");
+        return title ? title : "";
+    }
+    std::string currentDate() const override {
+        std::string date;
+        engine_.dateStamp(date, 3);
+        return date;
+    }
+    std::unique_ptr<Bitmap> gameThumbnail() const override { return engine_.makeThumbnail(); }
+    int saveSlot(std::string_view path) override { return engine_.saveSlot(path); }
+    int readSlotInfo(std::string_view path, std::string& title, std::string& comment,
+                     std::string& time) const override {
+        return engine_.readSlotInfo(path, title, comment, time);
+    }
+    std::unique_ptr<Bitmap> loadThumbnail(std::string_view path) const override {
+        return engine_.loadThumbnail(path);
+    }
+    std::string askComment() override { return engine_.host.askComment(); }
+    void setLoadName(std::string_view path) override { engine_.setSystem("$sys_loadname", std::string(path).c_str()); }
 
 private:
     Engine& engine_;
@@ -61,7 +86,9 @@ void Engine::enterSystemScreen(EngineMode next) {
     if (!game) return;
     if (!screenActions) screenActions = std::make_unique<EngineScreenActions>(*this);
     SystemScreenContext context{game->host(), game->input, *screenActions};
-    context.config = static_cast<EngineScreenActions*>(screenActions.get());
+    auto* actions = static_cast<EngineScreenActions*>(screenActions.get());
+    context.config = actions;
+    context.saveLoad = actions;
     parkScreen();
     screen = buildSystemScreen(next, context);
     mode = next;

@@ -23,20 +23,18 @@ std::string recordName(std::string_view prefix, int32_t number) {
 
 const char* orEmpty(const char* text) { return text ? text : ""; }
 
-// The seventh argument of a Draw group: nothing when missing or "0"; the key colour of a
-// LAYER_TRANS layer; the mask file name otherwise.
-LayerExtra drawExtra(const char* text, int32_t kind) {
-    if (!text || std::string_view(text) == "0") return LayerExtra::none();
-    if (kind == LAYER_TRANS) return LayerExtra::keyColour(static_cast<uint32_t>(evaluate(text)));
-    return LayerExtra::maskFile(text);
-}
-
 // Where the Shake command puts the front buffer, in turn; the last one is the rest position.
 constexpr Rect kShakeRects[] = {
     {-40, -40, 760, 560}, {40, 40, 840, 640}, {40, -40, 840, 560}, {-40, 40, 760, 640}, kScreenArea,
 };
 
 } // namespace
+
+LayerExtra drawExtra(const char* text, int32_t kind) {
+    if (!text || std::string_view(text) == "0") return LayerExtra::none();
+    if (kind == LAYER_TRANS) return LayerExtra::keyColour(static_cast<uint32_t>(evaluate(text)));
+    return LayerExtra::maskFile(text);
+}
 
 void Engine::setRecord(std::string_view prefix, int32_t number, const char* text) {
     setInScope(0, recordName(prefix, number), text);

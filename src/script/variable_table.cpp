@@ -273,9 +273,10 @@ size_t VariableTable::write(ByteWriter& out) const {
     return out.size() - start;
 }
 
-size_t VariableTable::read(ByteReader& in) {
+size_t VariableTable::read(ByteReader& in, bool* complete) {
     entries_.clear();
     size_t start = in.position();
+    if (complete) *complete = false;
     if (in.remaining() < 4) {
         in.skip(in.remaining());
         return in.position() - start;
@@ -311,6 +312,7 @@ size_t VariableTable::read(ByteReader& in) {
         entry.type = type;
         entries_.push_back(std::move(entry));
     }
+    if (complete) *complete = entries_.size() == count;
     return in.position() - start;
 }
 

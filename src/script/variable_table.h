@@ -50,8 +50,9 @@ public:
     size_t write(ByteWriter& out) const;
     // Replaces the content with the entries read; returns the number of bytes consumed.
     // Reading stops at the first entry that does not fit in what remains, consuming the
-    // rest (a short file leaves the entries read so far).
-    size_t read(ByteReader& in);
+    // rest (a short file leaves the entries read so far). complete, when given, tells
+    // whether every entry the count announces was there whole.
+    size_t read(ByteReader& in, bool* complete = nullptr);
 
     size_t size() const { return entries_.size(); }
     bool empty() const { return entries_.empty(); }

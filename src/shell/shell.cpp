@@ -18,6 +18,7 @@
 #include "platform/termination_signals.h"
 #include "platform/window.h"
 #include "script/engine.h"
+#include "script/save_slots.h"
 #include "script/variable_dump.h"
 #include "sound/sound_manager.h"
 #include "ui/comment_dialog.h"
@@ -41,8 +42,8 @@ constexpr char kQuitCaption[] = "\x8f\x49\x97\xb9";
 struct ShellState {
     ShellHost host;
     SoundManager sound;
-    // Services still to be wired: the game runs without saves or movies.
-    NullSaveSlots saves;
+    EngineSaveSlots saves;
+    // Movies are still to be wired: the game runs without them.
     NullMoviePlayback movies;
     std::unique_ptr<Engine> engine;
     std::unique_ptr<InputState> input;
@@ -224,6 +225,7 @@ int runShell(const std::vector<std::string>& args) {
 
     // What the window's creation sets up: the engine, its first screen and the input record.
     s.engine = std::make_unique<Engine>(EngineServices{s.host, s.sound, s.saves, s.movies});
+    s.saves.attach(*s.engine);
     // The engine's sound starts with the window; without a device the game runs silent.
     s.sound.init();
     s.input = std::make_unique<InputState>();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "data/byte_io.h"
+#include "data/slot_file.h"
 #include "platform/file_system.h"
 #include "platform/picture_files.h"
 #include "platform/sjis.h"
@@ -72,16 +73,13 @@ int dumpSlot(ByteReader& in) {
     in.bytes(thumbnail.data(), thumbSize);
     std::printf("%s\n", thumbnailLine(thumbnail.data(), thumbSize).c_str());
     while (in.remaining() > 0) {
-        if (in.remaining() < 8) return fail(1, "save slot: truncated block tag");
-        uint8_t tag[8];
-        in.peek(tag, sizeof tag);
-        bool wellFormed = tag[0] == 'A' && tag[1] == 'R' && tag[2] == 'G' && tag[3] == 'L' && tag[4] >= '0' &&
-                          tag[4] <= '9' && tag[5] >= '0' && tag[5] <= '9' && tag[6] == 0 && tag[7] == 0;
-        if (!wellFormed) return fail(1, "save slot: malformed block tag at offset " + std::to_string(in.position()));
-        int scope = (tag[4] - '0') * 10 + (tag[5] - '0');
-        if (scope >= kScopeCount) return fail(1, "save slot: block for scope " + std::to_string(scope) +
-                                                     ", which does not exist");
-        in.skip(8);
+        const uint64_t at = in.position();
+        SlotBlockTag tag;
+        if (!readSlotBlockTag(in, tag)) return fail(1, "save slot: truncated block tag");
+        if (!tag.tagged) return fail(1, "save slot: malformed block tag at offset " + std::to_string(at));
+        const int scope = tag.scope;
+        if (scope < 0 || scope >= kScopeCount)
+            return fail(1, "save slot: block for scope " + std::to_string(scope) + ", which does not exist");
         std::printf("[scope %d]\n", scope);
         if (!dumpTable(in, "scope " + std::to_string(scope))) return 1;
     }
@@ -99,7 +97,8 @@ int dumpFile(const std::string& path) {
         std::printf("[system]\n");
         return dumpTable(in, "system data") && noTrailingBytes(in, "system data") ? 0 : 1;
     }
-    if (bytes.size() >= 8 && std::equal(bytes.begin(), bytes.begin() + 8, "THUMB   ")) return dumpSlot(in);
+    if (bytes.size() >= kSlotTag.size() && std::equal(kSlotTag.begin(), kSlotTag.end(), bytes.begin()))
+        return dumpSlot(in);
 
     std::printf("[scope 0]\n");
     return dumpTable(in, "game data") && noTrailingBytes(in, "game data") ? 0 : 1;

@@ -3,6 +3,7 @@
 #include "graphics/layer.h"
 #include "ui/config_screen.h"
 #include "ui/message_text.h"
+#include "ui/save_load_screen.h"
 
 namespace zre {
 
@@ -47,11 +48,25 @@ std::unique_ptr<Screen> buildSystemScreen(EngineMode mode, const SystemScreenCon
     case EngineMode::Title: return buildTitleScreen(context);
     case EngineMode::Configuration: return buildConfigScreen(context);
     case EngineMode::Save:
+        if (context.saveLoad) return buildSaveLoadScreen(context, true);
+        return buildEmptyScreen(context);
     case EngineMode::Load:
+        if (context.saveLoad) return buildSaveLoadScreen(context, false);
+        return buildEmptyScreen(context);
     case EngineMode::Backlog:
     case EngineMode::MusicRoom:
     default: return buildEmptyScreen(context);
     }
+}
+
+void cutButtonLayer(Screen& s, int32_t from, int32_t id, const Rect& r) {
+    Layer* source = s.getLayer(from);
+    if (!source) return;
+    std::unique_ptr<Layer> part = source->cutRegion(r.left, r.top, r.right, r.bottom);
+    if (!part) part = std::make_unique<Layer>();
+    part->moveTo(r.left, r.top);
+    part->visible = 0;
+    s.insertLayer(id, std::move(part));
 }
 
 ButtonScreen buildButtonScreen(const SystemScreenContext& context, std::string_view normalPicture,
@@ -66,15 +81,7 @@ ButtonScreen buildButtonScreen(const SystemScreenContext& context, std::string_v
     s.addLayer(2, hoverPicture, 0, 0, 0, 0, LayerExtra::none(), LAYER_NORMAL);
     if (hasOn) s.addLayer(3, onPicture, 0, 0, 0, 0, LayerExtra::none(), LAYER_NORMAL);
 
-    auto cut = [&](int32_t from, int32_t id, const Rect& r) {
-        Layer* source = s.getLayer(from);
-        if (!source) return;
-        std::unique_ptr<Layer> part = source->cutRegion(r.left, r.top, r.right, r.bottom);
-        if (!part) part = std::make_unique<Layer>();
-        part->moveTo(r.left, r.top);
-        part->visible = 0;
-        s.insertLayer(id, std::move(part));
-    };
+    auto cut = [&](int32_t from, int32_t id, const Rect& r) { cutButtonLayer(s, from, id, r); };
     for (size_t k = 0; k < buttonRects.size(); ++k) {
         int32_t kk = static_cast<int32_t>(k);
         cut(1, kButtonNormalBase + kk, buttonRects[k]);

@@ -17,6 +17,7 @@ namespace zre {
 
 struct InputState;
 class ConfigActions;
+class SaveLoadActions;
 
 // What the controllers of the system screens ask of the engine.
 class ScreenActions {
@@ -37,7 +38,9 @@ struct SystemScreenContext {
     ScreenHost& host;
     InputState* input;
     ScreenActions& actions;
+    // What the configuration, save and load screens need besides (null: those screens stay empty).
     ConfigActions* config = nullptr;
+    SaveLoadActions* saveLoad = nullptr;
 };
 
 // The preamble every system screen shares: a new 800 x 600 screen on the host, with the
@@ -81,6 +84,9 @@ struct ButtonScreen {
     std::unique_ptr<Screen> screen;
     std::vector<ScreenButton> buttons;
 };
+// Cuts the part r of layer from into a new hidden layer id placed at r (an empty layer when
+// there is no picture to cut).
+void cutButtonLayer(Screen& screen, int32_t from, int32_t id, const Rect& r);
 ButtonScreen buildButtonScreen(const SystemScreenContext& context, std::string_view normalPicture,
                                std::string_view hoverPicture, std::string_view onPicture,
                                const std::vector<Rect>& buttonRects);

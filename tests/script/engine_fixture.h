@@ -8,6 +8,7 @@
 
 #include "platform/process.h"
 #include "script/engine.h"
+#include "ui/message_text.h"
 #include "support/test_support.h"
 
 namespace zre::test {
@@ -61,6 +62,13 @@ struct RecordingHost : NullEngineHost {
     int setDisplayMode(int32_t full, int32_t keep) override {
         displayModes.emplace_back(full, keep);
         return displayModeResult;
+    }
+    // The save comment the player "types", and how often it was asked for.
+    std::string comment;
+    int commentsAsked = 0;
+    std::string askComment() override {
+        ++commentsAsked;
+        return comment;
     }
 };
 
@@ -153,6 +161,16 @@ inline void loadIndexed(const GameFolder& folder, Engine& e, const std::string& 
                         const std::string& text) {
     folder.write(name, text);
     e.indexScript(name);
+}
+
+// Gives the engine its game screen: 800 x 600 on host, with the input record and a message
+// text.
+inline void attachGameScreen(Engine& e, ScreenHost& host, InputState& input) {
+    auto s = std::make_unique<Screen>(host);
+    s->attachWindow(800, 600);
+    s->input = &input;
+    attachMessageText(*s);
+    e.setScreen(std::move(s));
 }
 
 inline std::string textOr(const char* text, const char* fallback = "(null)") {
