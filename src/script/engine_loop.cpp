@@ -6,7 +6,9 @@
 #include "platform/input_state.h"
 #include "platform/messages.h"
 #include "script/engine.h"
+#include "ui/backlog_screen.h"
 #include "ui/message_text.h"
+#include "ui/music_room.h"
 #include "ui/system_screen.h"
 
 namespace zre {
@@ -25,7 +27,7 @@ constexpr int32_t kBacklogUpY = 251;
 constexpr int32_t kBacklogDownY = 321;
 
 // What the controllers of the system screens may do to the engine.
-class EngineScreenActions : public ScreenActions {
+class EngineScreenActions : public ScreenActions, public BacklogSource, public MusicPlayer {
 public:
     explicit EngineScreenActions(Engine& engine) : engine_(engine) {}
     void queueStatement(std::string_view text) override { engine_.queueStatement(text); }
@@ -34,6 +36,14 @@ public:
     void requestMode(EngineMode m, int32_t push) override { engine_.requestMode(m, push); }
     void returnToPreviousMode() override { engine_.returnToPreviousMode(); }
     EngineMode previousMode() const override { return engine_.previousMode(); }
+
+    const std::deque<std::string>& backlogHistory() const override { return engine_.backlog; }
+    const Layer* gameFrontLayer() const override {
+        const Screen* game = engine_.parkedScreen ? engine_.parkedScreen.get() : engine_.screen.get();
+        return game ? game->front() : nullptr;
+    }
+    void playMusic(std::string_view path) override { engine_.sound.play(kMusicKey, path, 1, 1); }
+    void stopMusic() override { engine_.sound.stop(kMusicKey); }
 
 private:
     Engine& engine_;
@@ -53,7 +63,8 @@ void Engine::enterSystemScreen(EngineMode next) {
     Screen* game = parkedScreen ? parkedScreen.get() : screen.get();
     if (!game) return;
     if (!screenActions) screenActions = std::make_unique<EngineScreenActions>(*this);
-    SystemScreenContext context{game->host(), game->input, *screenActions};
+    auto* actions = static_cast<EngineScreenActions*>(screenActions.get());
+    SystemScreenContext context{game->host(), game->input, *actions, actions, actions};
     parkScreen();
     screen = buildSystemScreen(next, context);
     mode = next;

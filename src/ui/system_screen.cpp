@@ -1,7 +1,9 @@
 #include "ui/system_screen.h"
 
 #include "graphics/layer.h"
+#include "ui/backlog_screen.h"
 #include "ui/message_text.h"
+#include "ui/music_room.h"
 
 namespace zre {
 
@@ -13,12 +15,19 @@ ScreenController::ScreenController(std::vector<ScreenButton> buttonList, ScreenA
 int ScreenController::update() {
     // Runs from the first frame, started or not; done stops it.
     if (done) return 0;
+    pollButtons();
+    return done ? 1 : 0;
+}
+
+bool ScreenController::pollButtons() {
+    bool clicked = false;
     for (int32_t k = 0; k < buttonCount(); ++k) {
         if (buttons[k].handleMouse() != 2) continue;
+        clicked = true;
         onButton(k);
         if (stopAtFirstClick()) break;
     }
-    return done ? 1 : 0;
+    return clicked;
 }
 
 // The buttons change only with the pointer and clicks.
@@ -44,11 +53,11 @@ std::unique_ptr<Screen> buildEmptyScreen(const SystemScreenContext& context) {
 std::unique_ptr<Screen> buildSystemScreen(EngineMode mode, const SystemScreenContext& context) {
     switch (mode) {
     case EngineMode::Title: return buildTitleScreen(context);
+    case EngineMode::Backlog: return buildBacklogScreen(context);
+    case EngineMode::MusicRoom: return buildMusicRoom(context);
     case EngineMode::Configuration:
     case EngineMode::Save:
     case EngineMode::Load:
-    case EngineMode::Backlog:
-    case EngineMode::MusicRoom:
     default: return buildEmptyScreen(context);
     }
 }

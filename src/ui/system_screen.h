@@ -16,6 +16,8 @@
 namespace zre {
 
 struct InputState;
+class BacklogSource;
+class MusicPlayer;
 
 // What the controllers of the system screens ask of the engine.
 class ScreenActions {
@@ -36,6 +38,10 @@ struct SystemScreenContext {
     ScreenHost& host;
     InputState* input;
     ScreenActions& actions;
+    // The history and game picture the backlog shows, and the music room's player; null
+    // where there is no engine behind the screen.
+    const BacklogSource* backlog = nullptr;
+    MusicPlayer* music = nullptr;
 };
 
 // The preamble every system screen shares: a new 800 x 600 screen on the host, with the
@@ -67,6 +73,9 @@ public:
     virtual bool stopAtFirstClick() const { return true; }
 
     int32_t buttonCount() const { return static_cast<int32_t>(buttons.size()); }
+    // Polls the buttons in order and carries out the clicked ones' actions; true when one
+    // was clicked.
+    bool pollButtons();
 
     std::vector<ScreenButton> buttons;
     ScreenActions* engine;
