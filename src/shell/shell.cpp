@@ -19,6 +19,7 @@
 #include "platform/window.h"
 #include "script/engine.h"
 #include "script/variable_dump.h"
+#include "shell/display_mode.h"
 #include "sound/sound_manager.h"
 #include "ui/message_text.h"
 
@@ -71,7 +72,20 @@ void onDestroy() {
     s.destroyed = true;
     if (s.engine) s.engine->saveSystemData(kSystemDataPath);
     writeDumpVars();
+    restoreDesktopMode();
     postQuitMessage(0);
+}
+
+// Alt+Enter and F11 switch between the window and full screen, as the configuration
+// screen's buttons do, and keep the setting in step.
+bool isDisplayToggle(const Message& m) {
+    if (m.kind != MessageKind::KeyDown && m.kind != MessageKind::KeyUp) return false;
+    return m.key == vk::F11 || (m.key == vk::Return && m.alt);
+}
+
+void toggleDisplay(Engine& engine) {
+    const int32_t full = isFullscreen() ? 0 : 1;
+    if (setDisplayMode(full, 0) == 1) engine.setSystem("$sys_crt", full ? "1" : "0");
 }
 
 void handle(const Message& m) {
@@ -120,8 +134,7 @@ void ShellHost::closeWindow() { sendMessage(makeMessage(MessageKind::Close)); }
 
 void ShellHost::postClose() { postMessage(makeMessage(MessageKind::Close)); }
 
-// The display stays as the window opened until the display settings are in.
-int ShellHost::setDisplayMode(int32_t, int32_t) { return 0; }
+int ShellHost::setDisplayMode(int32_t full, int32_t keep) { return zre::setDisplayMode(full, keep); }
 
 // Until the dialog exists a save goes without a comment.
 std::string ShellHost::askComment() { return {}; }
@@ -153,6 +166,14 @@ void windowProcedure(const Message& m) {
         break;
     case MessageKind::Paint:
         if (engine->screen) engine->screen->paint();
+        break;
+    case MessageKind::KeyDown:
+    case MessageKind::KeyUp:
+        if (isDisplayToggle(m)) {
+            if (m.kind == MessageKind::KeyUp) toggleDisplay(*engine);
+        } else {
+            engine->handleInput(m);
+        }
         break;
     case MessageKind::Close:
         if (messageBox(kQuitQuestion, kQuitCaption, MessageBoxButtons::YesNo, MessageBoxIcon::Question) ==
@@ -211,6 +232,11 @@ int runShell(const std::vector<std::string>& args) {
     // A game installed where the player cannot write keeps its settings and saves in a
     // folder of the player's.
     chooseDataFolder();
+
+    // The display as the player left it; the window first, $sys_crt decides once the
+    // settings are read.
+    recordDesktopMode();
+    setDisplayMode(0, 1);
 
     // A captioned window when the desktop has room around the game, a popup otherwise.
     DisplaySize desk = desktopSize();

@@ -109,6 +109,39 @@ DisplaySize SdlBackend::desktopSize() {
     return {mode.w, mode.h};
 }
 
+DisplayMode SdlBackend::desktopMode() {
+    SDL_DisplayMode mode;
+    int display = window_ ? SDL_GetWindowDisplayIndex(window_.get()) : 0;
+    if (display < 0) display = 0;
+    if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return {32, kGameWidth, kGameHeight, 0};
+    // A desktop of 24-bit colour in 32-bit pixels counts as 32, as the platform reports it.
+    int bits = static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+    if (bits == 24 && SDL_BYTESPERPIXEL(mode.format) == 4) bits = 32;
+    return {bits, mode.w, mode.h, mode.refresh_rate};
+}
+
+DisplaySize SdlBackend::windowFrameSize() {
+    if (!window_) return {gameWidth_, gameHeight_};
+    int w = 0;
+    int h = 0;
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    SDL_GetWindowSize(window_.get(), &w, &h);
+    if (SDL_GetWindowBordersSize(window_.get(), &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
+    return {w + left + right, h + top + bottom};
+}
+
+void SdlBackend::moveWindow(int x, int y) {
+    if (!window_) return;
+    // SDL places the client area; the frame's top-left is given.
+    int top = 0;
+    int left = 0;
+    if (SDL_GetWindowBordersSize(window_.get(), &top, &left, nullptr, nullptr) != 0) top = left = 0;
+    SDL_SetWindowPosition(window_.get(), x + left, y + top);
+}
+
 bool SdlBackend::createWindow(std::string_view captionUtf8, int clientWidth, int clientHeight, bool popup) {
     texture_.reset();
     renderer_.reset();
@@ -248,6 +281,7 @@ void SdlBackend::translate(const SDL_Event& e) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
         m.key = virtualKeyFromSdl(e.key.keysym.sym, (e.key.keysym.mod & KMOD_NUM) != 0);
+        m.alt = (e.key.keysym.mod & KMOD_ALT) != 0;
         m.kind = e.type == SDL_KEYDOWN ? MessageKind::KeyDown : MessageKind::KeyUp;
         queueInput(std::move(m));
         return;

@@ -34,6 +34,9 @@ public:
     void pictureChanged(const WindowPicture& picture, int top, int bottom) override;
     bool setFullscreen(bool fullscreen) override;
     bool isFullscreen() override { return fullscreen_; }
+    DisplayMode desktopMode() override;
+    DisplaySize windowFrameSize() override;
+    void moveWindow(int x, int y) override;
 
     void pollEvents() override;
     void emptyPeek() override {}
