@@ -15,6 +15,7 @@
 
 #include "canvas.h"
 #include "sounds.h"
+#include "system_pictures.h"
 #include "data/glpk.h"
 #include "data/gpk_archive.h"
 #include "graphics/image_formats.h"
@@ -298,6 +299,8 @@ int main(int argc, char** argv) {
     windowPicture(760, 150, "syspict/window_h.gfb");
     windowPicture(230, 540, "syspict/window_v.gfb");
     selectButton(360, 48);
+    for (const PictureFile& f : backlogAndMusicRoomPictures())
+        if (!writeBytes(out / f.name, f.bytes)) return 1;
 
     save("pict/bg_dusk.gfb", *toBitmap(duskSea()), Format::GfbScrambled);
     save("pict/bg_night.gef", *toBitmap(starryNight()), Format::Gef);
