@@ -48,6 +48,8 @@ struct ShellState {
     std::unique_ptr<InputState> input;
     std::string dumpVarsPath;
     bool destroyed = false;
+    // Enter went down with Alt held: its release belongs to the display switch.
+    bool returnHeldForDisplay = false;
 };
 
 ShellState& shell() {
@@ -77,15 +79,33 @@ void onDestroy() {
 }
 
 // Alt+Enter and F11 switch between the window and full screen, as the configuration
-// screen's buttons do, and keep the setting in step.
-bool isDisplayToggle(const Message& m) {
-    if (m.kind != MessageKind::KeyDown && m.kind != MessageKind::KeyUp) return false;
-    return m.key == vk::F11 || (m.key == vk::Return && m.alt);
-}
+// screen's buttons do, and keep the setting in step. Alt+Enter acts when Enter goes down
+// with Alt held; that Enter's release is no click, even when Alt was let go first. F11
+// acts when it is released, so a held key switches once.
 
 void toggleDisplay(Engine& engine) {
     const int32_t full = isFullscreen() ? 0 : 1;
     if (setDisplayMode(full, 0) == 1) engine.setSystem("$sys_crt", full ? "1" : "0");
+}
+
+// True when the key was the display switch's (and is not the game's).
+bool handleDisplayKey(Engine& engine, const Message& m) {
+    bool& returnHeldForDisplay = shell().returnHeldForDisplay;
+    if (m.key == vk::F11) {
+        if (m.kind == MessageKind::KeyUp) toggleDisplay(engine);
+        return true;
+    }
+    if (m.key != vk::Return) return false;
+    if (m.kind == MessageKind::KeyDown && (m.alt || returnHeldForDisplay)) {
+        if (!returnHeldForDisplay) toggleDisplay(engine);
+        returnHeldForDisplay = true;
+        return true;
+    }
+    if (m.kind == MessageKind::KeyUp && returnHeldForDisplay) {
+        returnHeldForDisplay = false;
+        return true;
+    }
+    return false;
 }
 
 void handle(const Message& m) {
@@ -169,11 +189,7 @@ void windowProcedure(const Message& m) {
         break;
     case MessageKind::KeyDown:
     case MessageKind::KeyUp:
-        if (isDisplayToggle(m)) {
-            if (m.kind == MessageKind::KeyUp) toggleDisplay(*engine);
-        } else {
-            engine->handleInput(m);
-        }
+        if (!handleDisplayKey(*engine, m)) engine->handleInput(m);
         break;
     case MessageKind::Close:
         if (messageBox(kQuitQuestion, kQuitCaption, MessageBoxButtons::YesNo, MessageBoxIcon::Question) ==
