@@ -102,11 +102,8 @@ uint32_t SdlBackend::elapsedMs() { return monotonicMs() - startMs_; }
 void SdlBackend::sleepMs(uint32_t ms) { SDL_Delay(ms); }
 
 DisplaySize SdlBackend::desktopSize() {
-    SDL_DisplayMode mode;
-    int display = window_ ? SDL_GetWindowDisplayIndex(window_.get()) : 0;
-    if (display < 0) display = 0;
-    if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return {kGameWidth, kGameHeight};
-    return {mode.w, mode.h};
+    const DisplayMode mode = desktopMode();
+    return {mode.width, mode.height};
 }
 
 DisplayMode SdlBackend::desktopMode() {
@@ -122,12 +119,7 @@ DisplayMode SdlBackend::desktopMode() {
 
 DisplaySize SdlBackend::windowFrameSize() {
     if (!window_) return {gameWidth_, gameHeight_};
-    int w = 0;
-    int h = 0;
-    int top = 0;
-    int left = 0;
-    int bottom = 0;
-    int right = 0;
+    int w = 0, h = 0, top = 0, left = 0, bottom = 0, right = 0;
     SDL_GetWindowSize(window_.get(), &w, &h);
     if (SDL_GetWindowBordersSize(window_.get(), &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
     return {w + left + right, h + top + bottom};
