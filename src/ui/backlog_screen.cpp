@@ -97,7 +97,9 @@ int32_t addBacklogEntry(Screen& screen, std::string_view text, int32_t id, int32
     // Two lines, 24 pixels apart, in one layer the size of both.
     std::unique_ptr<Layer> top = lineLayer(*font, shown.substr(0, split), x, y);
     std::unique_ptr<Layer> bottom = lineLayer(*font, shown.substr(split + 2), x, y + kLineHeight);
-    const Rect u = unionRect(top->destRect, bottom->destRect);
+    Rect u = unionRect(top->destRect, bottom->destRect);
+    // Two empty lines still take their place.
+    if (u.isEmpty()) u = Rect{x, y, x, y + 2 * kLineHeight};
     auto both = std::make_unique<Layer>();
     if (!u.isEmpty() && both->createBlank(u.width(), u.height())) {
         both->mask = makeBitmap(u.width(), u.height());
