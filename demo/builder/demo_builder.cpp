@@ -17,6 +17,7 @@
 #include "config_pictures.h"
 #include "save_pictures.h"
 #include "sounds.h"
+#include "system_pictures.h"
 #include "data/glpk.h"
 #include "data/gpk_archive.h"
 #include "graphics/image_formats.h"
@@ -302,6 +303,8 @@ int main(int argc, char** argv) {
     windowPicture(230, 540, "syspict/window_v.gfb");
     selectButton(360, 48);
     for (auto& [name, picture] : saveLoadPictures()) save(name, *picture, Format::Gfb);
+    for (const PictureFile& f : backlogAndMusicRoomPictures())
+        if (!writeBytes(out / f.name, f.bytes)) return 1;
 
     save("pict/bg_dusk.gfb", *toBitmap(duskSea()), Format::GfbScrambled);
     save("pict/bg_night.gef", *toBitmap(starryNight()), Format::Gef);

@@ -35,6 +35,15 @@ public:
     virtual void beginTextEntry(int /*x*/, int /*y*/, int /*width*/, int /*height*/) {}
     virtual void endTextEntry() {}
     virtual bool isFullscreen() = 0;
+    // The desktop's own mode.
+    virtual DisplayMode desktopMode() {
+        const DisplaySize size = desktopSize();
+        return {32, size.width, size.height, 60};
+    }
+    // Shows mode as the full screen or as the window (the mode is what the game asked for).
+    virtual bool applyDisplayMode(const DisplayMode& /*mode*/, bool fullscreen) { return setFullscreen(fullscreen); }
+    virtual DisplaySize windowFrameSize() { return {kGameWidth, kGameHeight}; }
+    virtual void moveWindow(int /*x*/, int /*y*/) {}
 
     // Moves events that are due into the queue (queueInput).
     virtual void pollEvents() = 0;

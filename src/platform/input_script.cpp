@@ -112,13 +112,18 @@ bool parseLine(std::string_view line, std::vector<ScriptedInput>& out, std::stri
     }
     if (verb == "key" || verb == "keydown" || verb == "keyup") {
         if (!wantArgs(1)) return false;
-        int32_t code = inputKeyCode(words[1]);
+        // Alt+Enter is the one key with Alt the game knows (full screen and back).
+        const bool alt = words[1] == "ALT+ENTER";
+        int32_t code = alt ? vk::Return : inputKeyCode(words[1]);
         if (code == 0) {
             error = "unknown key '" + std::string(words[1]) + "'";
             return false;
         }
-        if (verb != "keyup") out.push_back({*time, keyMessage(MessageKind::KeyDown, code)});
-        if (verb != "keydown") out.push_back({*time, keyMessage(MessageKind::KeyUp, code)});
+        Message down = keyMessage(MessageKind::KeyDown, code);
+        Message up = keyMessage(MessageKind::KeyUp, code);
+        down.alt = up.alt = alt;
+        if (verb != "keyup") out.push_back({*time, std::move(down)});
+        if (verb != "keydown") out.push_back({*time, std::move(up)});
         return true;
     }
     if (verb == "wheel") {
@@ -151,6 +156,7 @@ int32_t inputKeyCode(std::string_view name) {
         {"ENTER", vk::Return}, {"ESCAPE", vk::Escape}, {"SPACE", vk::Space}, {"PAGEUP", vk::Prior},
         {"PAGEDOWN", vk::Next}, {"UP", vk::Up},         {"DOWN", vk::Down},   {"CTRL", vk::Control},
         {"BACKSPACE", vk::Back},
+        {"F11", vk::F11},
     };
     for (const Named& k : kKeys) {
         if (k.name == name) return k.code;

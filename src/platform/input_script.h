@@ -5,8 +5,8 @@
 //   T move X Y      MouseMove                            T wheel +1|-1  MouseWheel
 //   T key NAME      KeyDown then KeyUp                   T keydown NAME / T keyup NAME
 //   T text STRING   Text with the rest of the line (UTF-8, taken as written)
-// NAME: ENTER ESCAPE SPACE PAGEUP PAGEDOWN UP DOWN CTRL BACKSPACE. '#' starts a comment
-// (except in the STRING of a text line); blank lines are ignored.
+// NAME: ENTER ESCAPE SPACE PAGEUP PAGEDOWN UP DOWN CTRL BACKSPACE F11 ALT+ENTER. '#' starts a
+// comment (except in the STRING of a text line); blank lines are ignored.
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -31,6 +31,7 @@ inline constexpr int32_t Insert = 45;
 inline constexpr int32_t Delete = 46;
 inline constexpr int32_t Numpad0 = 96;   // Numpad0..Numpad9 are 96..105
 inline constexpr int32_t F1 = 112;    // F1..F12 are 112..123
+inline constexpr int32_t F11 = 122;
 } // namespace vk
 
 enum class MessageKind {
@@ -55,6 +56,7 @@ struct Message {
     int32_t x = 0;
     int32_t y = 0;
     int32_t wheel = 0;
+    bool alt = false;   // keys: Alt was held (a system key)
     int64_t value = 0;
     std::string text;
 

@@ -24,6 +24,9 @@ struct HeadlessOptions {
     uint32_t clockStart = 10000;           // what nowMs() reads when the run begins
     int desktopWidth = 1024;
     int desktopHeight = 768;
+    int desktopBits = 32;
+    int desktopRefresh = 60;
+    bool refuseDisplaySwitch = false;      // every switch between window and full screen fails
 };
 
 // Picks and starts the backend. Headless reads the input script now, and makes relative

@@ -72,4 +72,46 @@ void endTextEntry() { detail::backend().endTextEntry(); }
 bool setFullscreen(bool fullscreen) { return detail::backend().setFullscreen(fullscreen); }
 bool isFullscreen() { return detail::backend().isFullscreen(); }
 
+namespace {
+
+DisplayMode gameMode(const DisplayMode& desktop) { return {desktop.bits, kGameWidth, kGameHeight, desktop.refresh}; }
+
+bool gameSized(const DisplayMode& m) { return m.width == kGameWidth && m.height == kGameHeight; }
+
+} // namespace
+
+DisplayMode desktopDisplayMode() { return detail::backend().desktopMode(); }
+
+DisplayMode currentDisplayMode() {
+    const DisplayMode desktop = desktopDisplayMode();
+    return isFullscreen() ? gameMode(desktop) : desktop;
+}
+
+bool displayModeAt(int index, DisplayMode& out) {
+    const DisplayMode desktop = desktopDisplayMode();
+    if (index == 0) {
+        out = desktop;
+        return true;
+    }
+    if (index == 1 && !gameSized(desktop)) {
+        out = gameMode(desktop);
+        return true;
+    }
+    return false;
+}
+
+bool applyDisplayMode(const DisplayMode& mode) {
+    const DisplayMode desktop = desktopDisplayMode();
+    const bool full = gameSized(mode) && !gameSized(desktop);
+    const bool window = mode.width == desktop.width && mode.height == desktop.height;
+    if (mode.bits != desktop.bits || (!full && !window)) return false;
+    return detail::backend().applyDisplayMode(mode, full);
+}
+
+DisplaySize windowFrameSize() { return detail::backend().windowFrameSize(); }
+
+void moveWindow(int x, int y) {
+    if (!isFullscreen()) detail::backend().moveWindow(x, y);
+}
+
 } // namespace zre

@@ -57,4 +57,31 @@ void endTextEntry();
 bool setFullscreen(bool fullscreen);
 bool isFullscreen();
 
+// A display mode as the game reads it: bits per pixel, width, height, refresh rate (0 when
+// the display does not say).
+struct DisplayMode {
+    int32_t bits = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t refresh = 0;
+    bool operator==(const DisplayMode&) const = default;
+};
+
+// The desktop's own mode, which the game never changes.
+DisplayMode desktopDisplayMode();
+// The mode the game sees now: while the window is full screen, the game's mode (the game's
+// size at the desktop's depth and refresh rate), otherwise the desktop's own.
+DisplayMode currentDisplayMode();
+// Mode index of the modes the display can be asked for: 0 the desktop's own, 1 the game's
+// full screen (unless the desktop already is the game's size). False past the last.
+bool displayModeAt(int index, DisplayMode& out);
+// Shows one of those modes: the game's mode as full screen, the desktop's as the window.
+// False when the mode is none of them or the platform refused the switch.
+bool applyDisplayMode(const DisplayMode& mode);
+
+// The window with its frame, and moving it (the frame's top-left, on the desktop). Nothing
+// moves while the window is full screen.
+DisplaySize windowFrameSize();
+void moveWindow(int x, int y);
+
 } // namespace zre

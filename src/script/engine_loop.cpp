@@ -6,8 +6,10 @@
 #include "platform/input_state.h"
 #include "platform/messages.h"
 #include "script/engine.h"
+#include "ui/backlog_screen.h"
 #include "ui/config_screen.h"
 #include "ui/message_text.h"
+#include "ui/music_room.h"
 #include "ui/save_load_screen.h"
 #include "ui/system_screen.h"
 
@@ -27,7 +29,11 @@ constexpr int32_t kBacklogUpY = 251;
 constexpr int32_t kBacklogDownY = 321;
 
 // What the controllers of the system screens may do to the engine.
-class EngineScreenActions : public ScreenActions, public ConfigActions, public SaveLoadActions {
+class EngineScreenActions : public ScreenActions,
+                            public ConfigActions,
+                            public SaveLoadActions,
+                            public BacklogSource,
+                            public MusicPlayer {
 public:
     explicit EngineScreenActions(Engine& engine) : engine_(engine) {}
     void queueStatement(std::string_view text) override { engine_.queueStatement(text); }
@@ -67,6 +73,14 @@ public:
     std::string askComment() override { return engine_.host.askComment(); }
     void setLoadName(std::string_view path) override { engine_.setSystem("$sys_loadname", std::string(path).c_str()); }
 
+    const std::deque<std::string>& backlogHistory() const override { return engine_.backlog; }
+    const Layer* gameFrontLayer() const override {
+        const Screen* game = engine_.parkedScreen ? engine_.parkedScreen.get() : engine_.screen.get();
+        return game ? game->front() : nullptr;
+    }
+    void playMusic(std::string_view path) override { engine_.sound.play(kMusicKey, path, 1, 1); }
+    void stopMusic() override { engine_.sound.stop(kMusicKey); }
+
 private:
     Engine& engine_;
 };
@@ -89,6 +103,8 @@ void Engine::enterSystemScreen(EngineMode next) {
     auto* actions = static_cast<EngineScreenActions*>(screenActions.get());
     context.config = actions;
     context.saveLoad = actions;
+    context.backlog = actions;
+    context.music = actions;
     parkScreen();
     screen = buildSystemScreen(next, context);
     mode = next;

@@ -20,6 +20,7 @@
 #include "script/engine.h"
 #include "script/save_slots.h"
 #include "script/variable_dump.h"
+#include "shell/display_mode.h"
 #include "sound/sound_manager.h"
 #include "ui/comment_dialog.h"
 #include "ui/message_text.h"
@@ -49,6 +50,8 @@ struct ShellState {
     std::unique_ptr<InputState> input;
     std::string dumpVarsPath;
     bool destroyed = false;
+    // Enter went down with Alt held: its release belongs to the display switch.
+    bool returnHeldForDisplay = false;
 };
 
 ShellState& shell() {
@@ -73,7 +76,38 @@ void onDestroy() {
     s.destroyed = true;
     if (s.engine) s.engine->saveSystemData(kSystemDataPath);
     writeDumpVars();
+    restoreDesktopMode();
     postQuitMessage(0);
+}
+
+// Alt+Enter and F11 switch between the window and full screen, as the configuration
+// screen's buttons do, and keep the setting in step. Alt+Enter acts when Enter goes down
+// with Alt held; that Enter's release is no click, even when Alt was let go first. F11
+// acts when it is released, so a held key switches once.
+
+void toggleDisplay(Engine& engine) {
+    const int32_t full = isFullscreen() ? 0 : 1;
+    if (setDisplayMode(full, 0) == 1) engine.setSystem("$sys_crt", full ? "1" : "0");
+}
+
+// True when the key was the display switch's (and is not the game's).
+bool handleDisplayKey(Engine& engine, const Message& m) {
+    bool& returnHeldForDisplay = shell().returnHeldForDisplay;
+    if (m.key == vk::F11) {
+        if (m.kind == MessageKind::KeyUp) toggleDisplay(engine);
+        return true;
+    }
+    if (m.key != vk::Return) return false;
+    if (m.kind == MessageKind::KeyDown && (m.alt || returnHeldForDisplay)) {
+        if (!returnHeldForDisplay) toggleDisplay(engine);
+        returnHeldForDisplay = true;
+        return true;
+    }
+    if (m.kind == MessageKind::KeyUp && returnHeldForDisplay) {
+        returnHeldForDisplay = false;
+        return true;
+    }
+    return false;
 }
 
 void handle(const Message& m) {
@@ -122,8 +156,7 @@ void ShellHost::closeWindow() { sendMessage(makeMessage(MessageKind::Close)); }
 
 void ShellHost::postClose() { postMessage(makeMessage(MessageKind::Close)); }
 
-// The display stays as the window opened until the display settings are in.
-int ShellHost::setDisplayMode(int32_t, int32_t) { return 0; }
+int ShellHost::setDisplayMode(int32_t full, int32_t keep) { return zre::setDisplayMode(full, keep); }
 
 // The dialog runs its own loop; the window's end still ends the process from inside it.
 std::string ShellHost::askComment() { return runCommentDialog(handle); }
@@ -155,6 +188,10 @@ void windowProcedure(const Message& m) {
         break;
     case MessageKind::Paint:
         if (engine->screen) engine->screen->paint();
+        break;
+    case MessageKind::KeyDown:
+    case MessageKind::KeyUp:
+        if (!handleDisplayKey(*engine, m)) engine->handleInput(m);
         break;
     case MessageKind::Close:
         if (messageBox(kQuitQuestion, kQuitCaption, MessageBoxButtons::YesNo, MessageBoxIcon::Question) ==
@@ -213,6 +250,11 @@ int runShell(const std::vector<std::string>& args) {
     // A game installed where the player cannot write keeps its settings and saves in a
     // folder of the player's.
     chooseDataFolder();
+
+    // The display as the player left it; the window first, $sys_crt decides once the
+    // settings are read.
+    recordDesktopMode();
+    setDisplayMode(0, 1);
 
     // A captioned window when the desktop has room around the game, a popup otherwise.
     DisplaySize desk = desktopSize();

@@ -1,8 +1,10 @@
 #include "ui/system_screen.h"
 
 #include "graphics/layer.h"
+#include "ui/backlog_screen.h"
 #include "ui/config_screen.h"
 #include "ui/message_text.h"
+#include "ui/music_room.h"
 #include "ui/save_load_screen.h"
 
 namespace zre {
@@ -15,12 +17,19 @@ ScreenController::ScreenController(std::vector<ScreenButton> buttonList, ScreenA
 int ScreenController::update() {
     // Runs from the first frame, started or not; done stops it.
     if (done) return 0;
+    pollButtons();
+    return done ? 1 : 0;
+}
+
+bool ScreenController::pollButtons() {
+    bool clicked = false;
     for (int32_t k = 0; k < buttonCount(); ++k) {
         if (buttons[k].handleMouse() != 2) continue;
+        clicked = true;
         onButton(k);
         if (stopAtFirstClick()) break;
     }
-    return done ? 1 : 0;
+    return clicked;
 }
 
 // The buttons change only with the pointer and clicks.
@@ -53,8 +62,8 @@ std::unique_ptr<Screen> buildSystemScreen(EngineMode mode, const SystemScreenCon
     case EngineMode::Load:
         if (context.saveLoad) return buildSaveLoadScreen(context, false);
         return buildEmptyScreen(context);
-    case EngineMode::Backlog:
-    case EngineMode::MusicRoom:
+    case EngineMode::Backlog: return buildBacklogScreen(context);
+    case EngineMode::MusicRoom: return buildMusicRoom(context);
     default: return buildEmptyScreen(context);
     }
 }

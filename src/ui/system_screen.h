@@ -16,7 +16,9 @@
 namespace zre {
 
 struct InputState;
+class BacklogSource;
 class ConfigActions;
+class MusicPlayer;
 class SaveLoadActions;
 
 // What the controllers of the system screens ask of the engine.
@@ -41,6 +43,10 @@ struct SystemScreenContext {
     // What the configuration, save and load screens need besides (null: those screens stay empty).
     ConfigActions* config = nullptr;
     SaveLoadActions* saveLoad = nullptr;
+    // The history and game picture the backlog shows, and the music room's player; null
+    // where there is no engine behind the screen.
+    const BacklogSource* backlog = nullptr;
+    MusicPlayer* music = nullptr;
 };
 
 // The preamble every system screen shares: a new 800 x 600 screen on the host, with the
@@ -72,6 +78,9 @@ public:
     virtual bool stopAtFirstClick() const { return true; }
 
     int32_t buttonCount() const { return static_cast<int32_t>(buttons.size()); }
+    // Polls the buttons in order and carries out the clicked ones' actions; true when one
+    // was clicked.
+    bool pollButtons();
 
     std::vector<ScreenButton> buttons;
     ScreenActions* engine;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/png_io.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;
@@ -27,6 +28,18 @@ std::string playDemo(const zre::test::TempDir& dir, int choiceY) {
     return zre::test::readText(game + "/dump.txt");
 }
 
+// The game ends in the music room, with its stop button lit (the lit picture's plate).
+void expectMusicRoomAtTheEnd(const zre::test::TempDir& dir) {
+    std::vector<uint8_t> png = zre::test::readFile(dir.file("game") + "/end.png");
+    int w = 0, h = 0;
+    std::vector<uint8_t> bits;
+    ASSERT_TRUE(zre::decodePngBgr(png.data(), png.size(), w, h, bits));
+    ASSERT_EQ(w, 800);
+    const size_t stride = (size_t(w) * 3 + 3) & ~size_t(3);
+    const uint8_t* p = bits.data() + size_t(h - 1 - 292) * stride + 395 * 3;
+    EXPECT_EQ((std::vector<int>{p[2], p[1], p[0]}), (std::vector<int>{255, 210, 120}));
+}
+
 bool has(const std::string& text, const std::string& line) { return text.find(line) != std::string::npos; }
 
 } // namespace
@@ -38,6 +51,7 @@ TEST(DemoPlaythrough, TowerBranchReachesTheEnd) {
     EXPECT_TRUE(has(dump, "$choice=1\n")) << dump;
     EXPECT_TRUE(has(dump, "$tower=1\n")) << dump;
     EXPECT_TRUE(has(dump, "$seaside=0\n")) << dump;
+    expectMusicRoomAtTheEnd(dir);
 }
 
 TEST(DemoPlaythrough, SeasideBranchReachesTheEnd) {

@@ -318,3 +318,26 @@ TEST(HeadlessRun, TheAudioOutHoldsTheMixOfTheScriptsSounds) {
     for (size_t f = fadeEnd; f < 441000; ++f) ASSERT_EQ(left(f), 0) << "frame " << f - start;
 }
 
+
+// F11 and Alt+Enter switch between the window and full screen and keep $sys_crt in step;
+// the end of the program gives the desktop back, and the next start takes $sys_crt.
+TEST(HeadlessRun, FullScreenKeysAndTheSavedSetting) {
+    TempDir dir;
+    std::string game = copyGame(dir, "keys");
+    writePicture(game + "/bg.bmp", 800, 600, 0x0000C0);
+    writePicture(game + "/win.bmp", 1520, 120, 0x404040);
+    const std::string full = "display 800x600 32bpp 60Hz full screen\n";
+    const std::string window = "display 1024x768 32bpp 60Hz window\n";
+    zre::test::writeFile(game + "/input.txt",
+                         std::string(kNewGame) + "1000 key F11\n1200 key ALT+ENTER\n1400 key F11\n");
+    GameRun r = runGame(game, "--max-ms 2000 --input input.txt");
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.errors, full + window + full + window) << r.errors;
+    EXPECT_TRUE(has(r.dump, "$sys_crt=1\n")) << r.dump;
+    // Alt+Enter is no Enter: the first message still waits.
+    EXPECT_FALSE(has(r.dump, "$step=")) << r.dump;
+
+    r = runGame(game, "--max-ms 500");
+    ASSERT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.errors, full + window) << r.errors;
+}

@@ -93,6 +93,19 @@ bool HeadlessBackend::setFullscreen(bool fullscreen) {
     return true;
 }
 
+DisplayMode HeadlessBackend::desktopMode() {
+    return {options_.desktopBits, options_.desktopWidth, options_.desktopHeight, options_.desktopRefresh};
+}
+
+bool HeadlessBackend::applyDisplayMode(const DisplayMode& mode, bool fullscreen) {
+    if (options_.refuseDisplaySwitch) return false;
+    fullscreen_ = fullscreen;
+    std::fprintf(stderr, "display %dx%d %dbpp %dHz %s\n", mode.width, mode.height, mode.bits, mode.refresh,
+                 fullscreen ? "full screen" : "window");
+    std::fflush(stderr);
+    return true;
+}
+
 void HeadlessBackend::pollEvents() {
     while (nextInput_ < input_.size() && input_[nextInput_].timeMs <= elapsed_) {
         Message& m = input_[nextInput_].message;

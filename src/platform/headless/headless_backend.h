@@ -36,6 +36,10 @@ public:
     void pictureChanged(const WindowPicture&, int, int) override {}
     bool setFullscreen(bool fullscreen) override;
     bool isFullscreen() override { return fullscreen_; }
+    DisplayMode desktopMode() override;
+    // Each switch is one line on stderr, "display WxH BITSbpp RATEHz full screen" (or
+    // "window"), so that runs and tests see them.
+    bool applyDisplayMode(const DisplayMode& mode, bool fullscreen) override;
 
     void pollEvents() override;
     void emptyPeek() override;

@@ -102,11 +102,36 @@ uint32_t SdlBackend::elapsedMs() { return monotonicMs() - startMs_; }
 void SdlBackend::sleepMs(uint32_t ms) { SDL_Delay(ms); }
 
 DisplaySize SdlBackend::desktopSize() {
+    const DisplayMode mode = desktopMode();
+    return {mode.width, mode.height};
+}
+
+DisplayMode SdlBackend::desktopMode() {
     SDL_DisplayMode mode;
     int display = window_ ? SDL_GetWindowDisplayIndex(window_.get()) : 0;
     if (display < 0) display = 0;
-    if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return {kGameWidth, kGameHeight};
-    return {mode.w, mode.h};
+    if (SDL_GetDesktopDisplayMode(display, &mode) != 0) return {32, kGameWidth, kGameHeight, 0};
+    // A desktop of 24-bit colour in 32-bit pixels counts as 32, as the platform reports it.
+    int bits = static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+    if (bits == 24 && SDL_BYTESPERPIXEL(mode.format) == 4) bits = 32;
+    return {bits, mode.w, mode.h, mode.refresh_rate};
+}
+
+DisplaySize SdlBackend::windowFrameSize() {
+    if (!window_) return {gameWidth_, gameHeight_};
+    int w = 0, h = 0, top = 0, left = 0, bottom = 0, right = 0;
+    SDL_GetWindowSize(window_.get(), &w, &h);
+    if (SDL_GetWindowBordersSize(window_.get(), &top, &left, &bottom, &right) != 0) top = left = bottom = right = 0;
+    return {w + left + right, h + top + bottom};
+}
+
+void SdlBackend::moveWindow(int x, int y) {
+    if (!window_) return;
+    // SDL places the client area; the frame's top-left is given.
+    int top = 0;
+    int left = 0;
+    if (SDL_GetWindowBordersSize(window_.get(), &top, &left, nullptr, nullptr) != 0) top = left = 0;
+    SDL_SetWindowPosition(window_.get(), x + left, y + top);
 }
 
 bool SdlBackend::createWindow(std::string_view captionUtf8, int clientWidth, int clientHeight, bool popup) {
@@ -267,6 +292,7 @@ void SdlBackend::translate(const SDL_Event& e) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
         m.key = virtualKeyFromSdl(e.key.keysym.sym, (e.key.keysym.mod & KMOD_NUM) != 0);
+        m.alt = (e.key.keysym.mod & KMOD_ALT) != 0;
         m.kind = e.type == SDL_KEYDOWN ? MessageKind::KeyDown : MessageKind::KeyUp;
         queueInput(std::move(m));
         return;

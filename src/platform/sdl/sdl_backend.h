@@ -36,6 +36,9 @@ public:
     bool isFullscreen() override { return fullscreen_; }
     void beginTextEntry(int x, int y, int width, int height) override;
     void endTextEntry() override;
+    DisplayMode desktopMode() override;
+    DisplaySize windowFrameSize() override;
+    void moveWindow(int x, int y) override;
 
     void pollEvents() override;
     void emptyPeek() override {}
