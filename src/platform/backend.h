@@ -35,6 +35,9 @@ public:
     virtual void beginTextEntry(int /*x*/, int /*y*/, int /*width*/, int /*height*/) {}
     virtual void endTextEntry() {}
     virtual bool isFullscreen() = 0;
+    // The system's own message boxes cannot show Japanese text and the window is ready to
+    // show a box drawn by the game instead.
+    virtual bool drawsMessageBoxes() { return false; }
 
     // Moves events that are due into the queue (queueInput).
     virtual void pollEvents() = 0;
