@@ -5,12 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/font.h"
-#include "platform/platform.h"
-#include "platform/platform_fixture.h"
-#include "platform/png_io.h"
 #include "platform/sjis.h"
-#include "platform/window.h"
-#include "support/test_support.h"
+#include "ui/dialog_fixture.h"
 
 namespace zre::test {
 namespace {
@@ -130,18 +126,10 @@ TEST(MessageBoxDialog, ALongTextKeepsTheBoxInsideThePicture) {
     EXPECT_LE(box.buttonRect(0).bottom, f.bottom);
 }
 
-class MessageBoxDialogRun : public HeadlessTest {
+class MessageBoxDialogRun : public DialogRunTest {
 protected:
     MessageBoxResult run(const std::string& input, std::vector<std::pair<uint32_t, std::string>> shots = {}) {
-        writeFile(dir.file("input.txt"), input);
-        HeadlessOptions options;
-        options.inputFile = dir.file("input.txt");
-        options.screenshots = std::move(shots);
-        start(options);
-        frozen = makeBitmap(800, 600);
-        for (int32_t y = 0; y < 600; ++y)
-            for (int32_t x = 0; x < 800; ++x) frozen->pixel(x, y)[1] = static_cast<uint8_t>(x / 4);
-        presentFront(frozen->bits, 800, 600, frozen->stride(), 0, 0, 800, 600);
+        startOverPicture(input, std::move(shots));
         return runMessageBoxDialog(kText, kCaption, MessageBoxButtons::YesNo, MessageBoxIcon::Question,
                                    [this](const Message& m) { passedOn.push_back(m.kind); });
     }
@@ -151,9 +139,6 @@ protected:
 
     const std::string kText = sjis("終了しますか？");
     const std::string kCaption = sjis("終了");
-    TempDir dir;
-    std::unique_ptr<Bitmap> frozen;
-    std::vector<MessageKind> passedOn;
 };
 
 TEST_F(MessageBoxDialogRun, EnterAnswersYesAndItsReleaseDoesNotReachTheGame) {
@@ -170,23 +155,13 @@ TEST_F(MessageBoxDialogRun, AClickOnNoAnswersNoAndTheWindowShowsTheGameAgain) {
     auto picture = makeBitmap(800, 600);
     const Rect no = box(*picture).buttonRect(1);
     const Rect frame = box(*picture).frameRect();
-    const std::string click =
-        "300 click " + std::to_string((no.left + no.right) / 2) + " " + std::to_string((no.top + no.bottom) / 2) + "\n";
-    EXPECT_EQ(run(click, {{200, shot}}), MessageBoxResult::No);
-
-    const WindowPicture& shown = windowPicture();
-    ASSERT_EQ(shown.bits.size(), frozen->byteCount());
-    EXPECT_TRUE(std::equal(shown.bits.begin(), shown.bits.end(), frozen->bits));
+    EXPECT_EQ(run(clickOn(300, no), {{200, shot}}), MessageBoxResult::No);
+    expectPictureRestored();
 
     // While open: the game picture around it, the face of the box, dark text on it.
-    std::vector<uint8_t> bytes = readFile(shot);
-    int w = 0;
-    int h = 0;
-    std::vector<uint8_t> bits;
-    ASSERT_TRUE(decodePngBgr(bytes.data(), bytes.size(), w, h, bits));
-    ASSERT_EQ(w, 800);
-    const size_t stride = (size_t(w) * 3 + 3) & ~size_t(3);
-    auto at = [&](int32_t x, int32_t y) { return bits.data() + size_t(h - 1 - y) * stride + size_t(x) * 3; };
+    Shot open;
+    ASSERT_TRUE(open.load(shot));
+    auto at = [&](int32_t x, int32_t y) { return open.at(x, y); };
     EXPECT_EQ(at(10, 10)[1], 2);
     EXPECT_EQ(at(frame.left + 4, frame.bottom - 4)[2], 212);
     int dark = 0;
