@@ -44,6 +44,9 @@ public:
     virtual bool applyDisplayMode(const DisplayMode& /*mode*/, bool fullscreen) { return setFullscreen(fullscreen); }
     virtual DisplaySize windowFrameSize() { return {kGameWidth, kGameHeight}; }
     virtual void moveWindow(int /*x*/, int /*y*/) {}
+    // The system's own message boxes cannot show Japanese text and the window is ready to
+    // show a box drawn by the game instead.
+    virtual bool drawsMessageBoxes() { return false; }
 
     // Moves events that are due into the queue (queueInput).
     virtual void pollEvents() = 0;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/backend.h"
 #include "platform/sjis.h"
 
 namespace zre {
@@ -38,6 +39,8 @@ MessageBoxHandler setMessageBoxHandler(MessageBoxHandler next) {
     handler() = next ? std::move(next) : MessageBoxHandler(defaultHandler);
     return previous;
 }
+
+bool messageBoxesDrawnInWindow() { return detail::backend().drawsMessageBoxes(); }
 
 void silenceMessageBoxes() {
     setMessageBoxHandler([](std::string_view, std::string_view, MessageBoxButtons buttons, MessageBoxIcon) {

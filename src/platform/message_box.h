@@ -25,6 +25,12 @@ MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler);
 // and tools that run engine code on arbitrary input.
 void silenceMessageBoxes();
 
+// Whether message boxes are to be drawn by the game in its window: the sdl backend on desktops
+// whose own boxes cannot show Japanese text (X11, Wayland), once the window is shown and
+// draws. The shell's handler draws them then (see setMessageBoxHandler); otherwise the
+// backend's own boxes answer.
+bool messageBoxesDrawnInWindow();
+
 // The headless line for a message box, UTF-8: "messagebox [CAPTION] TEXT".
 std::string messageBoxLine(std::string_view text, std::string_view caption);
 

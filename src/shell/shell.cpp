@@ -23,6 +23,7 @@
 #include "shell/display_mode.h"
 #include "sound/sound_manager.h"
 #include "ui/comment_dialog.h"
+#include "ui/message_box_dialog.h"
 #include "ui/message_text.h"
 
 namespace zre {
@@ -116,6 +117,17 @@ void handle(const Message& m) {
         exitProcess(static_cast<int>(m.value));
     }
     dispatchMessage(m);
+}
+
+// Where the desktop's own message boxes cannot show the game's Japanese texts, the game
+// draws them in its window; the backend's boxes answer the rest (and all of them headless).
+void drawMessageBoxesInWindow() {
+    auto backendBoxes = std::make_shared<MessageBoxHandler>();
+    *backendBoxes = setMessageBoxHandler([backendBoxes](std::string_view text, std::string_view caption,
+                                                        MessageBoxButtons buttons, MessageBoxIcon icon) {
+        if (!messageBoxesDrawnInWindow()) return (*backendBoxes)(text, caption, buttons, icon);
+        return runMessageBoxDialog(text, caption, buttons, icon, handle);
+    });
 }
 
 std::string absolutePath(const std::string& path) {
@@ -264,6 +276,7 @@ int runShell(const std::vector<std::string>& args) {
         shutdownPlatform();
         return 1;
     }
+    drawMessageBoxesInWindow();
 
     // What the window's creation sets up: the engine, its first screen and the input record.
     s.engine = std::make_unique<Engine>(EngineServices{s.host, s.sound, s.saves, s.movies});

@@ -12,6 +12,7 @@
 #include "graphics/bitmap.h"
 #include "graphics/rect.h"
 #include "platform/messages.h"
+#include "ui/modal_dialog.h"
 
 namespace zre {
 
@@ -40,21 +41,21 @@ private:
 // refused as well.
 bool isStorableComment(std::string_view sjis);
 
-class CommentDialog {
+class CommentDialog : public ModalDialog {
 public:
     // Frozen: the game picture the dialog is drawn over (800 x 600, or any size; the dialog
     // is centred on it).
     explicit CommentDialog(const Bitmap& frozen);
-    ~CommentDialog();
+    ~CommentDialog() override;
 
     // One message. True once the comment has been confirmed (comment() holds it).
-    bool handle(const Message& message);
+    bool handle(const Message& message) override;
     const std::string& comment() const { return comment_; }
     const CommentEdit& edit() const { return edit_; }
     const std::string& composition() const { return composition_; }
 
     // The frozen picture with the dialog on it.
-    const Bitmap& picture();
+    const Bitmap& picture() override;
 
     // Where the parts are, in coordinates of the game picture.
     Rect frameRect() const { return frame_; }
@@ -69,7 +70,7 @@ private:
 
     const Bitmap& frozen_;
     std::unique_ptr<Bitmap> picture_;
-    std::unique_ptr<GameFont> font_;
+    const GameFont& font_;
     Rect frame_;
     int32_t clientX_ = 0;
     int32_t clientY_ = 0;

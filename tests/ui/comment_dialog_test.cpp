@@ -6,11 +6,10 @@
 
 #include "platform/message_box.h"
 #include "platform/platform.h"
-#include "platform/platform_fixture.h"
-#include "platform/png_io.h"
 #include "platform/sjis.h"
 #include "platform/window.h"
 #include "support/test_support.h"
+#include "ui/dialog_fixture.h"
 
 namespace zre::test {
 namespace {
@@ -81,25 +80,17 @@ TEST(CommentDialog, ComposingTextIsShownButNotTakenUntilCommitted) {
     EXPECT_TRUE(dialog.composition().empty());
 }
 
-class CommentDialogRun : public HeadlessTest {
+class CommentDialogRun : public DialogRunTest {
 protected:
     // Runs the dialog over a grey picture with the input lines; returns the comment and
     // records every message box.
     std::string run(const std::string& input, std::vector<std::pair<uint32_t, std::string>> shots = {}) {
-        writeFile(dir.file("input.txt"), input);
-        HeadlessOptions options;
-        options.inputFile = dir.file("input.txt");
-        options.screenshots = std::move(shots);
-        start(options);
+        startOverPicture(input, std::move(shots));
         setMessageBoxHandler([this](std::string_view text, std::string_view caption, MessageBoxButtons,
                                     MessageBoxIcon) {
             boxes.push_back(sjisToUtf8(caption) + ": " + sjisToUtf8(text));
             return MessageBoxResult::Ok;
         });
-        frozen = makeBitmap(800, 600);
-        for (int32_t y = 0; y < 600; ++y)
-            for (int32_t x = 0; x < 800; ++x) frozen->pixel(x, y)[1] = static_cast<uint8_t>(x / 4);
-        presentFront(frozen->bits, 800, 600, frozen->stride(), 0, 0, 800, 600);
         return runCommentDialog([this](const Message& m) { passedOn.push_back(m.kind); });
     }
     // Where the dialog's parts are on an 800 x 600 picture.
@@ -107,15 +98,8 @@ protected:
         auto picture = makeBitmap(800, 600);
         return (CommentDialog(*picture).*which)();
     }
-    static std::string clickOn(uint32_t ms, const Rect& r) {
-        return std::to_string(ms) + " click " + std::to_string((r.left + r.right) / 2) + " " +
-               std::to_string((r.top + r.bottom) / 2) + "\n";
-    }
 
-    TempDir dir;
-    std::unique_ptr<Bitmap> frozen;
     std::vector<std::string> boxes;
-    std::vector<MessageKind> passedOn;
 };
 
 const char kRefusal[] = "エラー: コントロールコードは入力できません。";
@@ -159,19 +143,12 @@ TEST_F(CommentDialogRun, TheWindowShowsTheDialogOverTheFrozenPictureAndThePictur
     EXPECT_EQ(run("100 text 灯台\n300 key ENTER\n", {{200, shot}}), sjis("灯台"));
 
     // Afterwards the window shows the game picture again.
-    const WindowPicture& shown = windowPicture();
-    ASSERT_EQ(shown.bits.size(), frozen->byteCount());
-    EXPECT_TRUE(std::equal(shown.bits.begin(), shown.bits.end(), frozen->bits));
+    expectPictureRestored();
 
     // While open: the game picture around it, the dialog's face in its frame, white in the box.
-    std::vector<uint8_t> bytes = readFile(shot);
-    int w = 0;
-    int h = 0;
-    std::vector<uint8_t> bits;
-    ASSERT_TRUE(decodePngBgr(bytes.data(), bytes.size(), w, h, bits));
-    ASSERT_EQ(w, 800);
-    const size_t stride = (size_t(w) * 3 + 3) & ~size_t(3);
-    auto at = [&](int32_t x, int32_t y) { return bits.data() + size_t(h - 1 - y) * stride + size_t(x) * 3; };
+    Shot open;
+    ASSERT_TRUE(open.load(shot));
+    auto at = [&](int32_t x, int32_t y) { return open.at(x, y); };
     const Rect frame = part(&CommentDialog::frameRect);
     const Rect edit = part(&CommentDialog::editRect);
     EXPECT_EQ(at(10, 10)[1], 2);

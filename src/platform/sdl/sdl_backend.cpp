@@ -66,6 +66,7 @@ std::unique_ptr<SdlBackend> SdlBackend::create() {
     // Drivers without a real desktop never give focus; the game must not stall on them.
     const char* driver = SDL_GetCurrentVideoDriver();
     backend->alwaysForeground_ = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    backend->nativeMessageBoxes_ = nativeMessageBoxesShowJapanese(driver);
     SDL_AddEventWatch(&SdlBackend::eventWatch, backend.get());
     setMessageBoxHandler(sdlMessageBox);
     return backend;
@@ -245,6 +246,11 @@ void SdlBackend::beginTextEntry(int x, int y, int width, int height) {
 }
 
 void SdlBackend::endTextEntry() { SDL_StopTextInput(); }
+
+bool SdlBackend::drawsMessageBoxes() {
+    if (nativeMessageBoxes_ || !window_ || !renderer_ || !texture_) return false;
+    return (SDL_GetWindowFlags(window_.get()) & SDL_WINDOW_HIDDEN) == 0;
+}
 
 bool SdlBackend::setFullscreen(bool fullscreen) {
     if (!window_) {

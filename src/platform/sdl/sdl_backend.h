@@ -39,6 +39,7 @@ public:
     DisplayMode desktopMode() override;
     DisplaySize windowFrameSize() override;
     void moveWindow(int x, int y) override;
+    bool drawsMessageBoxes() override;
 
     void pollEvents() override;
     void emptyPeek() override {}
@@ -71,6 +72,8 @@ private:
     };
 
     std::unique_ptr<SDL_Window, WindowDeleter> window_;
+    // The video driver's message boxes are the desktop's own and show Japanese text.
+    bool nativeMessageBoxes_ = true;
     std::unique_ptr<SDL_Renderer, RendererDeleter> renderer_;
     std::unique_ptr<SDL_Texture, TextureDeleter> texture_;
     struct ControllerDeleter {
@@ -88,6 +91,11 @@ private:
     bool started_ = false;
     uint32_t startMs_ = 0;
 };
+
+// Whether the message boxes of the video driver SDL chose are the desktop's own, which show
+// Japanese text (Windows, macOS and the like), or need nobody to read them (offscreen,
+// dummy). X11 and Wayland boxes are SDL's own, drawn with fonts without Japanese.
+bool nativeMessageBoxesShowJapanese(const char* videoDriver);
 
 // SDL's message box for Shift JIS texts; when SDL cannot show one, the headless line on
 // stderr and the default answer.

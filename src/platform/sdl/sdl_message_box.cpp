@@ -1,12 +1,22 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "platform/sdl/sdl_backend.h"
 #include "platform/sjis.h"
 
 namespace zre::detail {
+
+bool nativeMessageBoxesShowJapanese(const char* videoDriver) {
+    if (!videoDriver) return true;
+    static const char* const kNative[] = {"windows", "winrt", "cocoa", "uikit", "android", "emscripten", "offscreen",
+                                          "dummy"};
+    for (const char* name : kNative)
+        if (std::strcmp(videoDriver, name) == 0) return true;
+    return false;
+}
 
 MessageBoxResult sdlMessageBox(std::string_view text, std::string_view caption, MessageBoxButtons buttons,
                                MessageBoxIcon icon) {
