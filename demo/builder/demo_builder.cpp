@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "canvas.h"
+#include "movie.h"
 #include "sounds.h"
 #include "data/glpk.h"
 #include "data/gpk_archive.h"
@@ -320,6 +321,7 @@ int main(int argc, char** argv) {
             return 1;
     }
     if (!writeBytes(out / "pkg.dat", zre::buildGpkArchive(package))) return 1;
+    if (!writeOpeningMovie(out)) return 1;
 
     writeBytes(out / "system.zre", gameText(readText(src / "system.zre")));
     for (const auto& entry : fs::directory_iterator(src / "scripts")) {
