@@ -85,6 +85,8 @@ bool writeMovieFile(const std::string& hostPath, int width, int height, int fps,
     if (width <= 0 || height <= 0 || fps <= 0 || frames <= 0 || width % 2 || height % 2) return false;
     const bool avi = endsWith(hostPath, ".avi");
     if (!avi && !endsWith(hostPath, ".mpg")) return false;
+    // The muxer's remarks about stream compliance are of no use to the builder's output.
+    av_log_set_level(AV_LOG_ERROR);
     Encoding e;
     if (avformat_alloc_output_context2(&e.format, nullptr, avi ? "avi" : "mpeg", hostPath.c_str()) < 0) return false;
     e.format->flags |= AVFMT_FLAG_BITEXACT;
@@ -99,7 +101,9 @@ bool writeMovieFile(const std::string& hostPath, int width, int height, int fps,
     v->gop_size = 12;
     v->max_b_frames = 0;
     v->bit_rate = int64_t(width) * height * fps / 4;
-    v->rc_max_rate = 0;
+    // A stated rate limit and buffer, as the players of program streams expect.
+    v->rc_max_rate = v->bit_rate * 3;
+    v->rc_buffer_size = 224 * 1024 * 8;
     if (!e.openStream(e.video)) return false;
 
     const bool withSound = !sound.empty();

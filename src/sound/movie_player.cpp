@@ -15,7 +15,7 @@ namespace zre {
 // ---------------------------------------------------------------------------------------------
 
 MovieStream::MovieStream(std::unique_ptr<MovieDecoder> decoder, bool inStep)
-    : decoder_(std::move(decoder)), inStep_(inStep) {
+    : decoder_(std::move(decoder)), inStep_(inStep), hasSound_(decoder_->hasSound()) {
     thread_ = std::thread([this] { run(); });
 }
 
@@ -31,10 +31,15 @@ void MovieStream::stop() {
 }
 
 bool MovieStream::mayDecode() const {
-    if (ended_ || stop_ || pictures_.size() >= kMaxPictures || soundQueued() >= kMaxSoundFrames) return false;
+    if (ended_ || stop_ || soundQueued() >= kMaxSoundFrames) return false;
+    // Containers may store the pictures well ahead of their sound: while the sound runs
+    // short, more pictures may wait.
+    const bool soundShort = inStep_ ? soundQueued() < wantSound_ : hasSound_ && soundQueued() < kLowSoundFrames;
+    const size_t room = soundShort ? kMaxPicturesForSound : kMaxPictures;
+    if (pictures_.size() >= room) return false;
     if (!inStep_) return true;
     const bool pictureWanted = wantPicture_ && (pictures_.empty() || pictures_.back().ms <= wantPictureAfter_);
-    return pictureWanted || soundQueued() < wantSound_;
+    return pictureWanted || soundShort;
 }
 
 void MovieStream::run() {

@@ -44,6 +44,9 @@ void notifyMoviePosition(int64_t positionMs);
 class MovieStream {
 public:
     static constexpr size_t kMaxPictures = 8;
+    // While less sound than this is queued, up to kMaxPicturesForSound pictures may wait.
+    static constexpr size_t kLowSoundFrames = kMovieSoundRate / 2;
+    static constexpr size_t kMaxPicturesForSound = 32;
     static constexpr size_t kMaxSoundFrames = 2 * kMovieSoundRate;
 
     // inStep: the thread decodes only what takePicture and takeSound ask for, and they wait
@@ -78,6 +81,7 @@ private:
 
     std::unique_ptr<MovieDecoder> decoder_;
     const bool inStep_;
+    const bool hasSound_;
     std::mutex lock_;
     std::condition_variable changed_;
     std::deque<MoviePicture> pictures_;
