@@ -86,7 +86,7 @@ bool writeMovieFile(const std::string& hostPath, int width, int height, int fps,
     const bool avi = endsWith(hostPath, ".avi");
     if (!avi && !endsWith(hostPath, ".mpg")) return false;
     // The muxer's remarks about stream compliance are of no use to the builder's output.
-    av_log_set_level(AV_LOG_ERROR);
+    av_log_set_level(AV_LOG_FATAL);
     Encoding e;
     if (avformat_alloc_output_context2(&e.format, nullptr, avi ? "avi" : "mpeg", hostPath.c_str()) < 0) return false;
     e.format->flags |= AVFMT_FLAG_BITEXACT;
