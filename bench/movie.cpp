@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "data/byte_stream.h"
 #include "platform/movie_decoder.h"
 #include "platform/movie_encoder.h"
 #include "platform/window.h"
@@ -72,7 +73,7 @@ void BM_MovieDecodeAndScale(benchmark::State& state) {
     double seconds = 0;
     for (auto _ : state) {
         const auto from = std::chrono::steady_clock::now();
-        auto decoder = zre::MovieDecoder::open(zre::movieFromMemory(bytes), zre::kGameWidth, zre::kGameHeight);
+        auto decoder = zre::MovieDecoder::open(zre::movieInput(std::make_unique<zre::MemoryStream>(bytes.data(), bytes.size())), zre::kGameWidth, zre::kGameHeight);
         if (!decoder) {
             state.SkipWithError("the movie does not open");
             return;
@@ -100,7 +101,7 @@ void BM_MoviePlayRealTime(benchmark::State& state) {
     for (auto _ : state) {
         const double cpuFrom = processSeconds();
         const auto from = std::chrono::steady_clock::now();
-        zre::MovieStream stream(zre::MovieDecoder::open(zre::movieFromMemory(bytes), zre::kGameWidth, zre::kGameHeight),
+        zre::MovieStream stream(zre::MovieDecoder::open(zre::movieInput(std::make_unique<zre::MemoryStream>(bytes.data(), bytes.size())), zre::kGameWidth, zre::kGameHeight),
                                 false);
         std::vector<int16_t> sound(4096);
         zre::MoviePicture picture;

@@ -5,14 +5,16 @@
 #include <cstdlib>
 #include <vector>
 
+#include "data/byte_stream.h"
 #include "platform/movie_decoder.h"
+#include "sound/movie_player.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zre::MovieLimits limits;
     limits.maxPixels = 1 << 18;
     limits.maxPackets = 400;
     limits.threads = 1;
-    auto decoder = zre::MovieDecoder::open(zre::movieFromMemory({data, size}), 64, 48, limits);
+    auto decoder = zre::MovieDecoder::open(zre::movieInput(std::make_unique<zre::MemoryStream>(data, size)), 64, 48, limits);
     if (!decoder) return 0;
     (void)decoder->lengthMs();
     (void)decoder->frameRate();

@@ -13,37 +13,11 @@ extern "C" {
 #include <climits>
 #include <cstring>
 
-#include "platform/host_file.h"
 #include "platform/letterbox.h"
 
 namespace zre {
 
 namespace {
-
-class FileInput final : public MovieInput {
-public:
-    explicit FileInput(HostFile file) : file_(std::move(file)) {}
-    uint64_t size() const override { return file_.size(); }
-    size_t readAt(uint64_t offset, void* out, size_t n) override { return file_.readAt(offset, out, n); }
-
-private:
-    HostFile file_;
-};
-
-class MemoryInput final : public MovieInput {
-public:
-    explicit MemoryInput(std::span<const uint8_t> bytes) : bytes_(bytes) {}
-    uint64_t size() const override { return bytes_.size(); }
-    size_t readAt(uint64_t offset, void* out, size_t n) override {
-        if (offset >= bytes_.size()) return 0;
-        n = std::min<size_t>(n, static_cast<size_t>(bytes_.size() - offset));
-        std::memcpy(out, bytes_.data() + offset, n);
-        return n;
-    }
-
-private:
-    std::span<const uint8_t> bytes_;
-};
 
 constexpr int kIoBufferBytes = 32 * 1024;
 
@@ -78,16 +52,6 @@ CodecPtr openCodec(AVStream* stream, const MovieLimits& limits) {
 }
 
 } // namespace
-
-std::unique_ptr<MovieInput> openMovieFile(const std::string& hostPath) {
-    HostFile file;
-    if (!file.open(hostPath)) return nullptr;
-    return std::make_unique<FileInput>(std::move(file));
-}
-
-std::unique_ptr<MovieInput> movieFromMemory(std::span<const uint8_t> bytes) {
-    return std::make_unique<MemoryInput>(bytes);
-}
 
 struct MovieDecoder::State {
     std::unique_ptr<MovieInput> input;

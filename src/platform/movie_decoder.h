@@ -7,13 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <span>
-#include <string>
 #include <vector>
 
 namespace zre {
 
-// Random access to the bytes of a movie.
+// Random access to the bytes of a movie (the layers above hand in their byte streams).
 class MovieInput {
 public:
     virtual ~MovieInput() = default;
@@ -21,11 +19,6 @@ public:
     // Reads up to n bytes at offset; fewer only at the end or on a read error.
     virtual size_t readAt(uint64_t offset, void* out, size_t n) = 0;
 };
-
-// nullptr when the host file cannot be opened for reading.
-std::unique_ptr<MovieInput> openMovieFile(const std::string& hostPath);
-// The bytes are not copied; they must outlive the input.
-std::unique_ptr<MovieInput> movieFromMemory(std::span<const uint8_t> bytes);
 
 inline constexpr int kMovieSoundRate = 44100;
 

@@ -12,6 +12,25 @@
 
 namespace zre {
 
+namespace {
+
+class StreamInput final : public MovieInput {
+public:
+    explicit StreamInput(std::unique_ptr<ByteStream> stream) : stream_(std::move(stream)) {}
+    uint64_t size() const override { return stream_->size(); }
+    size_t readAt(uint64_t offset, void* out, size_t n) override { return stream_->readAt(offset, out, n); }
+
+private:
+    std::unique_ptr<ByteStream> stream_;
+};
+
+} // namespace
+
+std::unique_ptr<MovieInput> movieInput(std::unique_ptr<ByteStream> stream) {
+    if (!stream) return nullptr;
+    return std::make_unique<StreamInput>(std::move(stream));
+}
+
 // ---------------------------------------------------------------------------------------------
 
 MovieStream::MovieStream(std::unique_ptr<MovieDecoder> decoder, bool inStep)
@@ -195,7 +214,6 @@ struct MoviePlayer {
     int64_t lastStepMs = 16;
     bool paused = false;
     uint32_t pausedAt = 0;
-    int64_t lastNotified = -1;
     int64_t pictureMs = 40;  // how long one picture stays
     std::vector<int16_t> scratch;
 
@@ -330,16 +348,12 @@ struct MoviePlayer {
                 hasShown = true;
                 show(shown);
             }
-            if (lengthMs >= 0) {
-                // The position as a media window reports it: it stops at the length.
-                const int64_t position = std::min(clockMs, lengthMs);
-                if (position != lastNotified) {
-                    lastNotified = position;
-                    Message m = makeMessage(MessageKind::MovieNotify);
-                    m.value = position;
-                    postMessage(std::move(m));
-                }
-            }
+            // The position as a media window reports it: it stops at the length. One
+            // notification every pass also keeps a pump that waits for messages (a window
+            // in the background) from holding the movie up.
+            Message m = makeMessage(MessageKind::MovieNotify);
+            m.value = lengthMs >= 0 ? std::min(clockMs, lengthMs) : clockMs;
+            postMessage(std::move(m));
             // The stream's end ends the movie even when no notified position equals the
             // length.
             if (stream->picturesEnded() && (!ring || stream->soundEnded()) && clockMs >= endMs()) finished = true;
@@ -347,6 +361,8 @@ struct MoviePlayer {
             const int64_t next = stream->nextPictureMs();
             const int64_t until = next < 0 ? kMaxWaitMs : std::clamp<int64_t>(next - clockMs, 1, kMaxWaitMs);
             host.pump(static_cast<uint32_t>(until));
+            // In the background the pump does not sleep: the movie keeps its own pace.
+            if (!isForeground()) sleepMs(static_cast<uint32_t>(until));
             if (destroyed) {
                 // The pump that follows the window's end ends the process.
                 host.pump(0);
@@ -369,7 +385,7 @@ void notifyMoviePosition(int64_t positionMs) {
 void playMovie(MovieHost& host, std::string_view gamePath, int32_t clickToEnd) {
     if (currentPlayer) return;  // one movie at a time
     std::unique_ptr<MovieDecoder> decoder =
-        MovieDecoder::open(openMovieFile(hostPath(gamePath)), kGameWidth, kGameHeight);
+        MovieDecoder::open(movieInput(FileStream::open(hostPath(gamePath))), kGameWidth, kGameHeight);
     if (!decoder) return;
 
     MoviePlayer player(host);

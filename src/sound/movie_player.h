@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "data/byte_stream.h"
 #include "platform/movie_decoder.h"
 
 namespace zre {
@@ -38,6 +39,9 @@ void playMovie(MovieHost& host, std::string_view gamePath, int32_t clickToEnd);
 // The window procedure's part: a movie position notification (the position in ms). Ends
 // the current movie when the position equals its length; ignored without a movie.
 void notifyMoviePosition(int64_t positionMs);
+
+// The bytes of a stream as the movie decoder reads them.
+std::unique_ptr<MovieInput> movieInput(std::unique_ptr<ByteStream> stream);
 
 // A decoder on its own thread with bounded queues of pictures and sound. The thread is
 // joined by stop() or the destructor.

@@ -10,10 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "data/byte_stream.h"
 #include "platform/movie_decoder.h"
 #include "platform/movie_encoder.h"
 #include "platform/picture_files.h"
 #include "platform/png_io.h"
+#include "sound/movie_player.h"
 #include "sound/sound_fixture.h"
 #include "support/test_support.h"
 
@@ -180,7 +182,7 @@ TEST(MovieRun, TheEndOfTheStreamEndsAMovieWhoseLengthSaysMore) {
     patch("avih", 16);
     patch("strh", 32);
     writeFile(avi, bytes);
-    auto decoder = zre::MovieDecoder::open(zre::openMovieFile(avi), 800, 600);
+    auto decoder = zre::MovieDecoder::open(zre::movieInput(zre::FileStream::open(avi)), 800, 600);
     ASSERT_TRUE(decoder);
     ASSERT_GT(decoder->lengthMs(), 20000);
 
