@@ -161,6 +161,20 @@ TEST(MovieRun, OnlyBitZeroOfClickToEndLetsAClickEndTheMovie) {
     }
 }
 
+// Escape during a movie asks the quit question as always: "no" lets the movie play on to its
+// end, "yes" ends the program there, its decoder stopped.
+TEST(MovieRun, EscapeDuringAMovieAsksTheQuitQuestion) {
+    for (const char* answer : {"no", "yes"}) {
+        SCOPED_TRACE(answer);
+        TempDir dir;
+        std::string game = makeGame(dir, "  Movie(./mov/clip.mpg, 0);\n  SetSysParam($after, 1);\n", "2000 key ESCAPE\n");
+        GameRun r = runGame(game, std::string("--max-ms 6000 --input input.txt --answers ") + answer);
+        ASSERT_EQ(r.exitCode, 0) << r.errors;
+        EXPECT_TRUE(has(r.errors, "messagebox [")) << r.errors;
+        EXPECT_EQ(has(r.dump, "$after=1\n"), std::string(answer) == "no") << r.dump;
+    }
+}
+
 // A movie whose header promises ten times the pictures it holds ends with its last picture:
 // its position never reaches the length the header gives.
 TEST(MovieRun, TheEndOfTheStreamEndsAMovieWhoseLengthSaysMore) {
