@@ -213,7 +213,6 @@ struct MoviePlayer {
     int64_t clockMs = 0;
     int64_t lastStepMs = 16;
     bool paused = false;
-    uint32_t pausedAt = 0;
     int64_t pictureMs = 40;  // how long one picture stays
     std::vector<int16_t> scratch;
 
@@ -298,7 +297,6 @@ struct MoviePlayer {
     void pause() {
         if (paused) return;
         paused = true;
-        pausedAt = nowMs();
         if (ring) ring->stop();
     }
 
