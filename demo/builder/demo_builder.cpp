@@ -16,6 +16,7 @@
 #include "canvas.h"
 #include "config_pictures.h"
 #include "save_pictures.h"
+#include "movie.h"
 #include "sounds.h"
 #include "system_pictures.h"
 #include "data/glpk.h"
@@ -327,6 +328,7 @@ int main(int argc, char** argv) {
             return 1;
     }
     if (!writeBytes(out / "pkg.dat", zre::buildGpkArchive(package))) return 1;
+    if (!writeOpeningMovie(out)) return 1;
 
     writeBytes(out / "system.zre", gameText(readText(src / "system.zre")));
     for (const auto& entry : fs::directory_iterator(src / "scripts")) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "data/file_access.h"
 #include "platform/message_box.h"
 #include "platform/sjis.h"
 #include "script/engine.h"
@@ -106,8 +107,9 @@ void Engine::executeCommand(int index) {
         soundCommand(static_cast<CommandId>(index));
         break;
 
-    // Movies: handled once movie playback is in.
     case CommandId::Movie:
+        // Movies are plain files; one that is not there is no error.
+        if (const char* file = argText(2); file && fileExists(file)) movies.playMovie(file, argNumber(3));
         break;
     }
 }

@@ -40,13 +40,22 @@ constexpr char kQuitQuestion[] =
     "\x83\x51\x81\x5b\x83\x80\x82\xf0\x8f\x49\x97\xb9\x82\xb5\x82\xdc\x82\xb7\x82\xa9\x81\x48";
 constexpr char kQuitCaption[] = "\x8f\x49\x97\xb9";
 
+// Movies play over the window through the shell's own pump.
+class ShellMovies final : public MoviePlayback {
+public:
+    explicit ShellMovies(MovieHost& host) : host_(host) {}
+    void playMovie(std::string_view path, int32_t clickToEnd) override { zre::playMovie(host_, path, clickToEnd); }
+
+private:
+    MovieHost& host_;
+};
+
 // Process-wide state of the shell, set once at start-up.
 struct ShellState {
     ShellHost host;
     SoundManager sound;
     EngineSaveSlots saves;
-    // Movies are still to be wired: the game runs without them.
-    NullMoviePlayback movies;
+    ShellMovies movies{host};
     std::unique_ptr<Engine> engine;
     std::unique_ptr<InputState> input;
     std::string dumpVarsPath;
@@ -204,6 +213,9 @@ void windowProcedure(const Message& m) {
     case MessageKind::KeyDown:
     case MessageKind::KeyUp:
         if (!handleDisplayKey(*engine, m)) engine->handleInput(m);
+        break;
+    case MessageKind::MovieNotify:
+        notifyMoviePosition(m.value);
         break;
     case MessageKind::Close:
         if (messageBox(kQuitQuestion, kQuitCaption, MessageBoxButtons::YesNo, MessageBoxIcon::Question) ==

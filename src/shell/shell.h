@@ -8,6 +8,7 @@
 #include "graphics/screen.h"
 #include "platform/messages.h"
 #include "script/engine_services.h"
+#include "sound/movie_player.h"
 
 namespace zre {
 
@@ -26,7 +27,7 @@ void pumpMessages(uint32_t waitMs = 0, bool onlyInputMovesOn = false);
 void windowProcedure(const Message& message);
 
 // The window as the screens and the engine see it.
-class ShellHost : public ScreenHost, public EngineHost {
+class ShellHost : public ScreenHost, public EngineHost, public MovieHost {
 public:
     uint32_t now() override;
     bool controlHeld() override;

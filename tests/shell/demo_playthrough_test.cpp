@@ -12,17 +12,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Starts a new game from the title, then clicks every 700 ms at one of the two choice
-// buttons (a click anywhere also moves the text on).
+// Starts a new game from the title, lets the opening movie play, then clicks every 700 ms
+// at one of the two choice buttons (a click anywhere also moves the text on).
 std::string playDemo(const zre::test::TempDir& dir, int choiceY) {
     std::string game = dir.file("game");
     fs::copy(ZRE_BINARY_DIR "/demo/game", game, fs::copy_options::recursive);
     std::string input = "200 click 100 300\n";
-    for (int t = 3000; t < 150000; t += 700) input += std::to_string(t) + " click 365 " + std::to_string(choiceY) + "\n";
+    for (int t = 6000; t < 153000; t += 700) input += std::to_string(t) + " click 365 " + std::to_string(choiceY) + "\n";
     zre::test::writeFile(game + "/input.txt", input);
     std::string command = "cd '" + game + "' && '" ZRE_BINARY_DIR
-                          "/src/zre' --headless --max-ms 150000 --input input.txt --dump-vars dump.txt "
-                          "--screenshot 150000:end.png . 2> errors.txt";
+                          "/src/zre' --headless --max-ms 153000 --input input.txt --dump-vars dump.txt "
+                          "--screenshot 153000:end.png . 2> errors.txt";
     EXPECT_EQ(zre::test::runCommand(command), 0) << zre::test::readText(game + "/errors.txt");
     EXPECT_EQ(zre::test::readText(game + "/errors.txt"), "");
     return zre::test::readText(game + "/dump.txt");
