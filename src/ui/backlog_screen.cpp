@@ -13,8 +13,6 @@ namespace zre {
 
 namespace {
 
-// "ＭＳ 明朝"
-constexpr char kBacklogFace[] = "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9";
 constexpr int32_t kBacklogFontHeight = 24;
 constexpr uint32_t kBacklogColour = 0x00FFFFFF;
 constexpr int32_t kLineHeight = 24;
@@ -87,7 +85,7 @@ int32_t backlogPitch(std::string_view text) {
 }
 
 int32_t addBacklogEntry(Screen& screen, std::string_view text, int32_t id, int32_t x, int32_t y) {
-    std::unique_ptr<GameFont> font = createGameFont(kBacklogFontHeight, 0, kBacklogFace);
+    std::unique_ptr<GameFont> font = createGameFont(kBacklogFontHeight, 0, kSystemMinchoFace);
     const std::string_view shown = shownPart(text);
     const size_t split = shown.find("/n");
     if (split == std::string_view::npos) {

@@ -18,6 +18,9 @@
 
 namespace zre {
 
+// "ＭＳ 明朝" (Shift JIS), the face the system screens write their labels in.
+inline constexpr char kSystemMinchoFace[] = "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9";
+
 class GameFont;
 
 // The byte length of the character starting at text[i]: 2 for a Shift JIS lead byte with a

@@ -14,8 +14,6 @@ namespace zre {
 
 namespace {
 
-// "ＭＳ 明朝"
-constexpr char kSlotFace[] = "\x82\x6c\x82\x72\x20\x96\xbe\x92\xa9";
 // "上書きします、よろしいですか？" / "確認"
 constexpr char kOverwriteQuestion[] =
     "\x8f\xe3\x8f\x91\x82\xab\x82\xb5\x82\xdc\x82\xb7\x81\x41\x82\xe6\x82\xeb\x82\xb5\x82\xa2\x82\xc5\x82\xb7"
@@ -259,7 +257,7 @@ void SaveLoadController::drawSlotPage(int32_t newPage) {
         if (hostKind(path) != HostKind::File) continue;
         std::string title, comment, time;
         slots_.readSlotInfo(path, title, comment, time);
-        if (!font) font = createGameFont(19, 0, kSlotFace);
+        if (!font) font = createGameFont(19, 0, kSystemMinchoFace);
         for (int32_t base : {kButtonNormalBase, kButtonHoverBase}) {
             Layer* layer = s.getLayer(base + kFirstRow + row);
             if (!layer) continue;
@@ -290,7 +288,7 @@ void SaveLoadController::showThumbnail(std::unique_ptr<Bitmap> bitmap) {
 void SaveLoadController::showDate(std::string_view text) {
     std::unique_ptr<Layer> layer = backgroundCut(screen_, kDateArea);
     if (!text.empty()) {
-        std::unique_ptr<GameFont> font = createGameFont(19, 0, kSlotFace);
+        std::unique_ptr<GameFont> font = createGameFont(19, 0, kSystemMinchoFace);
         int32_t y = 0;
         int32_t x = centred(*font, text, kDateArea.width(), kDateArea.height(), y);
         drawLabel(*layer, *font, kWhite, text, x, y);
@@ -301,7 +299,7 @@ void SaveLoadController::showDate(std::string_view text) {
 void SaveLoadController::showTitle(std::string_view title, std::string_view comment) {
     std::unique_ptr<Layer> layer = backgroundCut(screen_, kTitleArea);
     if (!title.empty() || !comment.empty()) {
-        std::unique_ptr<GameFont> font = createGameFont(22, 1, kSlotFace);
+        std::unique_ptr<GameFont> font = createGameFont(22, 1, kSystemMinchoFace);
         int32_t y = 0;
         int32_t x = centred(*font, title, kTitleArea.width(), 41, y);
         drawLabel(*layer, *font, kBlack, title, x, y);
