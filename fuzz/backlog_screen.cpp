@@ -61,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zre::ScreenHost host;
     zre::InputState input;
     Actions actions;
-    zre::SystemScreenContext context{host, &input, actions, &history, nullptr};
+    zre::SystemScreenContext context{host, &input, actions};
+    context.backlog = &history;
     std::unique_ptr<zre::Screen> screen = zre::buildBacklogScreen(context);
     auto& controller = dynamic_cast<zre::BacklogController&>(*screen->tasks.at(0));
     for (int32_t k = 0; k < 4; ++k) controller.buttons[size_t(k)].rect = zre::Rect{750, kArrowY[k] - 10, 790, kArrowY[k] + 10};
