@@ -33,8 +33,8 @@ std::unique_ptr<MovieInput> movieInput(std::unique_ptr<ByteStream> stream) {
 
 // ---------------------------------------------------------------------------------------------
 
-MovieStream::MovieStream(std::unique_ptr<MovieDecoder> decoder, bool inStep)
-    : decoder_(std::move(decoder)), inStep_(inStep), hasSound_(decoder_->hasSound()) {
+MovieStream::MovieStream(std::unique_ptr<MovieDecoder> decoder, bool inStep, bool withSound)
+    : decoder_(std::move(decoder)), inStep_(inStep), hasSound_(withSound && decoder_->hasSound()) {
     thread_ = std::thread([this] { run(); });
 }
 
@@ -79,6 +79,7 @@ void MovieStream::run() {
         switch (got) {
         case MovieDecoder::Output::Picture: pictures_.push_back(std::move(picture)); break;
         case MovieDecoder::Output::Sound:
+            if (!hasSound_) break;  // nobody would take it
             if (soundHead_ > 0 && soundHead_ * 2 >= sound_.size()) {
                 sound_.erase(sound_.begin(), sound_.begin() + static_cast<std::ptrdiff_t>(soundHead_));
                 soundHead_ = 0;
@@ -397,7 +398,7 @@ void playMovie(MovieHost& host, std::string_view gamePath, int32_t clickToEnd) {
             player.ring = player.device->createBuffer(format, kRingFrames * kFrameBytes);
         }
     }
-    player.stream = std::make_unique<MovieStream>(std::move(decoder), isHeadless());
+    player.stream = std::make_unique<MovieStream>(std::move(decoder), isHeadless(), player.ring != nullptr);
     currentPlayer = &player;
 
     // The movie covers the window: the mouse is the movie's, a repaint shows its picture;

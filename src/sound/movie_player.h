@@ -55,7 +55,8 @@ public:
 
     // inStep: the thread decodes only what takePicture and takeSound ask for, and they wait
     // for it, so what they return depends on the movie alone, not on thread timing.
-    MovieStream(std::unique_ptr<MovieDecoder> decoder, bool inStep);
+    // Without withSound nobody takes the movie's sound: it is let go as it is decoded.
+    MovieStream(std::unique_ptr<MovieDecoder> decoder, bool inStep, bool withSound = true);
     ~MovieStream();
     MovieStream(const MovieStream&) = delete;
     MovieStream& operator=(const MovieStream&) = delete;
