@@ -203,6 +203,8 @@ void Engine::restoreGame() {
 
     int32_t nest = scopes[0].getNumber("$save_nest");
     depth = nest < 0 ? 0 : std::min<int32_t>(nest, kScopeCount - 1);
+    // Blocks opened past the last table belong to the game that was left.
+    overflow_.clear();
     const char* script = scopes[0].getText("$save_script");
     jumpTo(script ? script : "");
 

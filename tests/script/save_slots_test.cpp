@@ -213,12 +213,17 @@ TEST_F(SaveSlots, RestoreRebuildsPictureSoundAndPosition) {
     ASSERT_EQ(engine.saveSlot("./dat/save01.sav"), 1);
     std::string text(engine.text());
 
-    // The game moves on: other pictures, other music, further in the script, in a block.
+    // The game moves on: other pictures, other music, further in the script, in blocks
+    // nested past the last scope table.
     runThrough("after");
     engine.executeNow("Del(1, SHOW_NORMAL, 0)");
     engine.executeNow("Draw(4, a.bmp, 0, 0, 0, 0, 0, LAYER_NORMAL, SHOW_NORMAL, 0)");
     engine.executeNow("StopBgm()");
-    engine.pushScope(0);
+    {
+        MessageBoxLog tooDeep;
+        for (int i = 0; i < kScopeCount + 2; ++i) engine.pushScope(0);
+    }
+    ASSERT_GT(engine.overflowBlocks(), 0);
     engine.testSound.log.clear();
 
     ASSERT_EQ(engine.loadSlot("./dat/save01.sav"), 1);
@@ -232,6 +237,7 @@ TEST_F(SaveSlots, RestoreRebuildsPictureSoundAndPosition) {
     ASSERT_NE(s.getLayer(1), nullptr);
     EXPECT_EQ(engine.testSound.log, (std::vector<std::string>{"play 0 bgm.ogg 1 1"}));
     EXPECT_EQ(engine.depth, 0);
+    EXPECT_EQ(engine.overflowBlocks(), 0);
     EXPECT_EQ(engine.position, static_cast<int32_t>(text.find("print(second)")));
     EXPECT_EQ(input.clickX, 0);
     EXPECT_EQ(input.clickY, 1);
