@@ -131,7 +131,8 @@ size_t MovieStream::takeSound(int16_t* out, size_t frames) {
         wantSound_ = 0;
     }
     const size_t n = std::min(frames, soundQueued());
-    std::memcpy(out, sound_.data() + soundHead_, n * 2 * sizeof(int16_t));
+    // Before the first sound the queue has no storage to copy from.
+    if (n > 0) std::memcpy(out, sound_.data() + soundHead_, n * 2 * sizeof(int16_t));
     soundHead_ += n * 2;
     changed_.notify_all();
     return n;
