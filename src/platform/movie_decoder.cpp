@@ -152,7 +152,10 @@ struct MovieDecoder::State {
         int64_t ms = lastMs < 0 ? 0 : lastMs;
         if (pts != AV_NOPTS_VALUE) {
             if (startPts == AV_NOPTS_VALUE) startPts = pts;
-            if (pts >= startPts) ms = av_rescale_q(pts - startPts, s->time_base, AVRational{1, 1000});
+            // A hostile file's timestamps may lie further apart than 64 bits hold.
+            int64_t sinceStart = 0;
+            if (pts >= startPts && !__builtin_sub_overflow(pts, startPts, &sinceStart))
+                ms = av_rescale_q(sinceStart, s->time_base, AVRational{1, 1000});
         } else if (lastMs >= 0) {
             AVRational rate = s->avg_frame_rate.num > 0 && s->avg_frame_rate.den > 0 ? s->avg_frame_rate : s->r_frame_rate;
             ms = lastMs + (rate.num > 0 && rate.den > 0 ? av_rescale(1000, rate.den, rate.num) : 40);
