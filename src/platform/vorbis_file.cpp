@@ -42,7 +42,7 @@ bool headersDecodable(VorbisSource& source, int64_t offset, long serial) {
             ogg_sync_wrote(&sync, static_cast<long>(got));
             continue;
         }
-        if (ogg_page_serialno(&page) != static_cast<int>(serial) || ogg_stream_pagein(&stream, &page) != 0) continue;
+        if (ogg_stream_pagein(&stream, &page) != 0) continue; // another stream's page
         ogg_packet packet;
         for (int r; headers.size() < 3 && (r = ogg_stream_packetout(&stream, &packet)) != 0;) {
             if (r < 0) {

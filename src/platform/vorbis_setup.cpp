@@ -88,17 +88,12 @@ bool readCodebook(BitReader& in, Codebook* book) {
     const uint32_t entries = in.read(24);
     uint64_t used = 0;
     uint64_t space = 0; // in units of a 32-bit codeword
-    auto take = [&](uint32_t length) {
-        if (length > 32) return false;
-        ++used;
-        space += uint64_t(1) << (32 - length);
-        return true;
-    };
     if (in.read(1) == 0) {
         const bool sparse = in.read(1) != 0;
         for (uint32_t i = 0; i < entries && !in.failed(); ++i) {
             if (sparse && in.read(1) == 0) continue;
-            take(in.read(5) + 1);
+            ++used;
+            space += uint64_t(1) << (31 - in.read(5)); // the length less one is stored
         }
     } else {
         uint32_t length = in.read(5) + 1;

@@ -1,10 +1,11 @@
 #pragma once
 // A check of the first and third header packets of a Vorbis stream (identification and
-// setup), made before the stream is decoded. The decoder accepts some setups it then cannot
-// build (a codebook whose codeword lengths are not a complete prefix code leaves the books
-// after it empty) or uses in ways it does not guard (a vector codebook without dimensions or
-// values), and divides by zero or reads through null tables on the first audio packet. Only
-// setups the format itself makes invalid are refused here.
+// setup), made before the stream is decoded. libvorbis takes a setup with a codebook whose
+// codeword lengths are no complete prefix code, but building the decoder then stops at that
+// book and leaves the books after it empty; a seek decodes with them anyway and divides by
+// zero on a residue's empty classbook. The other fields are held to the format's own rules,
+// so that the whole setup is read as the decoder reads it; nothing the format allows is
+// refused.
 #include <cstddef>
 #include <cstdint>
 
