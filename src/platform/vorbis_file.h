@@ -31,7 +31,8 @@ public:
     VorbisFile& operator=(const VorbisFile&) = delete;
 
     // Starts decoding source (not owned; it must outlive the decoder until clear). False
-    // when the stream is not Ogg Vorbis; the source is then left open for the caller.
+    // when the stream is not Ogg Vorbis, cannot be sought (its headers are read twice), or
+    // has a header the decoder cannot use safely; the source is then left open for the caller.
     bool open(VorbisSource& source);
     bool isOpen() const { return open_; }
     bool seekable();
@@ -52,5 +53,9 @@ private:
     std::unique_ptr<OggVorbis_File> file_;
     bool open_ = false;
 };
+
+// Rewrites the checksum of every whole Ogg page in data[0, size), so that bytes changed on
+// purpose (fuzzing, hostile test files) reach the decoder instead of failing the page check.
+void resealOggPages(uint8_t* data, size_t size);
 
 } // namespace zre
