@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/picture_files.h"
+
 namespace zre {
 
 std::string slotPath(int32_t number) {
@@ -12,8 +14,7 @@ std::string slotPath(int32_t number) {
 }
 
 uint32_t bmpImageSize(int32_t width, int32_t height) {
-    uint32_t row = ((uint32_t(width) * 24 + 31) / 8) & ~3u;
-    return row * uint32_t(height) + 54;
+    return uint32_t(strideFor(width)) * uint32_t(height) + uint32_t(kBmpHeadersSize);
 }
 
 void writeSlotHeader(ByteWriter& out, uint32_t thumbSize) {

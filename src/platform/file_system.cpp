@@ -268,16 +268,16 @@ HostKind hostKind(std::string_view gamePath) {
     return S_ISDIR(st.st_mode) ? HostKind::Directory : HostKind::File;
 }
 
-std::optional<std::vector<uint8_t>> readHostFile(const std::string& hostPath) {
+std::optional<std::vector<uint8_t>> readHostFile(const std::string& hostPath, uint64_t maxBytes) {
     HostFile file;
-    if (!file.open(hostPath)) return std::nullopt;
+    if (!file.open(hostPath) || uint64_t(file.size()) > maxBytes) return std::nullopt;
     std::vector<uint8_t> bytes(static_cast<size_t>(file.size()));
     if (file.readAt(0, bytes.data(), bytes.size()) != bytes.size()) return std::nullopt;
     return bytes;
 }
 
-std::optional<std::vector<uint8_t>> readWholeFile(std::string_view gamePath) {
-    return readHostFile(hostPath(gamePath));
+std::optional<std::vector<uint8_t>> readWholeFile(std::string_view gamePath, uint64_t maxBytes) {
+    return readHostFile(hostPath(gamePath), maxBytes);
 }
 
 bool writeHostFileAtomically(const std::string& target, const void* data, size_t size) {

@@ -39,8 +39,9 @@ bool windowsNameOrder(std::string_view utf8A, std::string_view utf8B);
 enum class HostKind { Missing, File, Directory };
 HostKind hostKind(std::string_view gamePath);
 
-// Reads a whole plain file; nullopt when it cannot be opened or read.
-std::optional<std::vector<uint8_t>> readWholeFile(std::string_view gamePath);
+// Reads a whole plain file; nullopt when it cannot be opened or read, or is larger than
+// maxBytes.
+std::optional<std::vector<uint8_t>> readWholeFile(std::string_view gamePath, uint64_t maxBytes = UINT64_MAX);
 
 // Replaces a file atomically: a temporary file beside it is written, flushed and renamed
 // over the target. On failure the old file is untouched and false is returned.
@@ -58,7 +59,7 @@ bool matchesWildcard(std::string_view pattern, std::string_view name);
 
 // The same file operations on host paths (UTF-8, used as given), for the tools whose
 // command lines name host files.
-std::optional<std::vector<uint8_t>> readHostFile(const std::string& hostPath);
+std::optional<std::vector<uint8_t>> readHostFile(const std::string& hostPath, uint64_t maxBytes = UINT64_MAX);
 bool writeHostFileAtomically(const std::string& hostPath, const void* data, size_t size);
 
 } // namespace zre

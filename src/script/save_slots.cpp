@@ -35,22 +35,24 @@ constexpr char kErrorCaption[] = "\x83\x47\x83\x89\x81\x5b";
 constexpr std::string_view kLayerRecord = "$save_layer";
 constexpr std::string_view kSoundRecord = "$save_sound";
 
+// A slot is a thumbnail and at most 64 tables; a file far larger than any game writes is
+// not read into memory.
+constexpr uint64_t kMaxSlotBytes = 64ull << 20;
+
 // The scopes a slot file holds, checked whole: the file was a slot, its thumbnail lies
 // inside it, and every block names an existing scope and holds a complete table.
 struct SlotImage {
-    std::vector<uint8_t> bytes;
-    uint32_t thumbSize = 0;
     std::array<std::optional<VariableTable>, kScopeCount> scopes;
     int firstScope = -1;  // the scope of the first block
 };
 
 std::optional<SlotImage> readSlotImage(std::string_view path) {
-    std::optional<std::vector<uint8_t>> bytes = readWholeFile(path);
+    std::optional<std::vector<uint8_t>> bytes = readWholeFile(path, kMaxSlotBytes);
     if (!bytes) return std::nullopt;
     SlotImage image;
-    image.bytes = std::move(*bytes);
-    ByteReader in(image.bytes.data(), image.bytes.size());
-    if (!readSlotHeader(in, image.thumbSize) || !in.skip(image.thumbSize)) return std::nullopt;
+    ByteReader in(bytes->data(), bytes->size());
+    uint32_t thumbSize = 0;
+    if (!readSlotHeader(in, thumbSize) || !in.skip(thumbSize)) return std::nullopt;
     for (int block = 0; block < kScopeCount && in.remaining() > 0; ++block) {
         SlotBlockTag tag;
         if (!readSlotBlockTag(in, tag)) return std::nullopt;  // a tag cut short
@@ -228,7 +230,7 @@ int Engine::readSlotInfo(std::string_view path, std::string& title, std::string&
 }
 
 std::unique_ptr<Bitmap> Engine::loadThumbnail(std::string_view path) const {
-    std::optional<std::vector<uint8_t>> bytes = readWholeFile(path);
+    std::optional<std::vector<uint8_t>> bytes = readWholeFile(path, kMaxSlotBytes);
     if (!bytes) return nullptr;
     ByteReader in(bytes->data(), bytes->size());
     uint32_t thumbSize = 0;
