@@ -255,6 +255,8 @@ public:
     std::unique_ptr<TextActions> textActions = makeTextActions(*this);
     std::unique_ptr<Screen> screen;
     std::unique_ptr<Screen> parkedScreen;
+    // The game screen: parked while a system screen shows, else the current one.
+    Screen* gameScreen() const { return parkedScreen ? parkedScreen.get() : screen.get(); }
     EngineMode mode = EngineMode::None;
     ModeStack modeStack;
     int32_t inputFlags = 0;             // InputFlag bits

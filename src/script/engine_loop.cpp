@@ -75,7 +75,7 @@ public:
 
     const std::deque<std::string>& backlogHistory() const override { return engine_.backlog; }
     const Layer* gameFrontLayer() const override {
-        const Screen* game = engine_.parkedScreen ? engine_.parkedScreen.get() : engine_.screen.get();
+        const Screen* game = engine_.gameScreen();
         return game ? game->front() : nullptr;
     }
     void playMusic(std::string_view path) override { engine_.sound.play(kMusicKey, path, 1, 1); }
@@ -96,7 +96,7 @@ void Engine::parkScreen() {
 
 void Engine::enterSystemScreen(EngineMode next) {
     // Every system screen shares the game screen's window host and input record.
-    Screen* game = parkedScreen ? parkedScreen.get() : screen.get();
+    Screen* game = gameScreen();
     if (!game) return;
     if (!screenActions) screenActions = std::make_unique<EngineScreenActions>(*this);
     SystemScreenContext context{game->host(), game->input, *screenActions};

@@ -107,7 +107,7 @@ void Engine::dateStamp(std::string& buffer, int form) const {
 }
 
 std::unique_ptr<Bitmap> Engine::makeThumbnail() const {
-    const Screen* game = parkedScreen ? parkedScreen.get() : screen.get();
+    const Screen* game = gameScreen();
     const Layer* front = game ? game->front() : nullptr;
     if (front && front->image && !front->image->empty())
         if (auto thumb = stretchBitmap(*front->image, kThumbnailWidth, kThumbnailHeight)) return thumb;
