@@ -386,6 +386,8 @@ void SdlBackend::translateController(const SDL_Event& e) {
     case SDL_CONTROLLERBUTTONUP: {
         ControllerInput::Button b;
         if (!controllerButton(e.cbutton.button, b)) return;
+        // The time up to now moved the pointer as the pad was held before this press.
+        advanceController();
         if (e.type == SDL_CONTROLLERBUTTONDOWN)
             controller_.buttonDown(b, out);
         else
@@ -393,6 +395,9 @@ void SdlBackend::translateController(const SDL_Event& e) {
         break;
     }
     case SDL_CONTROLLERAXISMOTION:
+        // A held stick reports small changes all the time: the time up to now moves the
+        // pointer at the old deflection before the new one counts.
+        advanceController();
         if (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX) controller_.axis(ControllerInput::Axis::LeftX, e.caxis.value);
         if (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) controller_.axis(ControllerInput::Axis::LeftY, e.caxis.value);
         controllerMs_ = nowMs();
