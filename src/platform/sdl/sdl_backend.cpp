@@ -365,12 +365,14 @@ void SdlBackend::translateController(const SDL_Event& e) {
     std::vector<Message> out;
     switch (e.type) {
     case SDL_CONTROLLERDEVICEADDED:
-        // which is a device index here; a pad already open is not opened twice.
+        // which is a device index here. Opening a pad already open hands back the same
+        // pad with one more reference, which is given back at once.
         if (SDL_IsGameController(e.cdevice.which)) {
             SDL_GameController* c = SDL_GameControllerOpen(e.cdevice.which);
             bool known = false;
             for (const auto& open : controllers_) known = known || open.get() == c;
-            if (c && !known) controllers_.emplace_back(c);
+            if (c && known) SDL_GameControllerClose(c);
+            else if (c) controllers_.emplace_back(c);
         }
         return;
     case SDL_CONTROLLERDEVICEREMOVED: {
