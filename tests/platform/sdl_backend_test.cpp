@@ -1,6 +1,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/clock.h"
@@ -105,6 +106,32 @@ TEST_F(SdlBackendTest, WindowEventsBecomeGameMessages) {
     EXPECT_TRUE(setFullscreen(true));
     EXPECT_TRUE(isFullscreen());
     EXPECT_TRUE(setFullscreen(false));
+}
+
+// A stick held over to the right keeps reporting small changes; the pointer still travels
+// for the time it was held.
+TEST_F(SdlBackendTest, AHeldStickMovesThePointerThroughItsOwnReports) {
+    ASSERT_TRUE(createWindow("Vellora", 800, 600, false));
+    showWindow();
+    drain();
+    auto stick = [](int16_t value) {
+        SDL_Event e{};
+        e.type = SDL_CONTROLLERAXISMOTION;
+        e.caxis.axis = SDL_CONTROLLER_AXIS_LEFTX;
+        e.caxis.value = value;
+        push(e);
+    };
+    stick(32767);
+    drain();
+    SDL_Delay(60);
+    stick(32700);  // the stick trembles at the stop
+    int rightmost = 0;
+    for (const Message& m : drain())
+        if (m.kind == MessageKind::MouseMove) rightmost = std::max(rightmost, m.x);
+    // Full deflection runs at 0.9 pixels a millisecond from the middle (400).
+    EXPECT_GE(rightmost, 440);
+    stick(0);
+    drain();
 }
 
 TEST_F(SdlBackendTest, MessageBoxWithoutADisplayFallsBackToTheLogLine) {

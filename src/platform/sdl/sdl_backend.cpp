@@ -365,12 +365,14 @@ void SdlBackend::translateController(const SDL_Event& e) {
     std::vector<Message> out;
     switch (e.type) {
     case SDL_CONTROLLERDEVICEADDED:
-        // which is a device index here; a pad already open is not opened twice.
+        // which is a device index here. Opening a pad already open hands back the same
+        // pad with one more reference, which is given back at once.
         if (SDL_IsGameController(e.cdevice.which)) {
             SDL_GameController* c = SDL_GameControllerOpen(e.cdevice.which);
             bool known = false;
             for (const auto& open : controllers_) known = known || open.get() == c;
-            if (c && !known) controllers_.emplace_back(c);
+            if (c && known) SDL_GameControllerClose(c);
+            else if (c) controllers_.emplace_back(c);
         }
         return;
     case SDL_CONTROLLERDEVICEREMOVED: {
@@ -386,6 +388,8 @@ void SdlBackend::translateController(const SDL_Event& e) {
     case SDL_CONTROLLERBUTTONUP: {
         ControllerInput::Button b;
         if (!controllerButton(e.cbutton.button, b)) return;
+        // The time up to now moved the pointer as the pad was held before this press.
+        advanceController();
         if (e.type == SDL_CONTROLLERBUTTONDOWN)
             controller_.buttonDown(b, out);
         else
@@ -393,6 +397,9 @@ void SdlBackend::translateController(const SDL_Event& e) {
         break;
     }
     case SDL_CONTROLLERAXISMOTION:
+        // A held stick reports small changes all the time: the time up to now moves the
+        // pointer at the old deflection before the new one counts.
+        advanceController();
         if (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTX) controller_.axis(ControllerInput::Axis::LeftX, e.caxis.value);
         if (e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) controller_.axis(ControllerInput::Axis::LeftY, e.caxis.value);
         controllerMs_ = nowMs();
