@@ -1,6 +1,7 @@
 #include "platform/backend.h"
 
 #include "platform/headless/headless_backend.h"
+#include "platform/picture_files.h"
 
 namespace zre::detail {
 
@@ -14,7 +15,7 @@ namespace {
 void blackPicture(WindowPicture& p, int width, int height) {
     p.width = width;
     p.height = height;
-    p.stride = (width * 3 + 3) & ~3;
+    p.stride = strideFor(width);
     p.bits.assign(static_cast<size_t>(p.stride) * static_cast<size_t>(height), 0);
 }
 
