@@ -93,8 +93,11 @@ struct ButtonScreen {
     std::unique_ptr<Screen> screen;
     std::vector<ScreenButton> buttons;
 };
+// The part r of layer from as a new layer placed at r (an empty one when there is no picture
+// to cut).
+std::unique_ptr<Layer> cutLayerRegion(const Screen& screen, int32_t from, const Rect& r);
 // Cuts the part r of layer from into a new hidden layer id placed at r (an empty layer when
-// there is no picture to cut).
+// there is no picture to cut); nothing when there is no layer from.
 void cutButtonLayer(Screen& screen, int32_t from, int32_t id, const Rect& r);
 ButtonScreen buildButtonScreen(const SystemScreenContext& context, std::string_view normalPicture,
                                std::string_view hoverPicture, std::string_view onPicture,
