@@ -31,8 +31,6 @@ bool closesLine(std::string_view ch) {
     return false;
 }
 
-int32_t charWidth(const GameFont& font, std::string_view ch) { return dialogTextWidth(font, ch); }
-
 void wrapParagraph(const GameFont& font, std::string_view text, int32_t maxWidth, std::vector<std::string>& out) {
     std::string line;
     int32_t width = 0;
@@ -40,7 +38,7 @@ void wrapParagraph(const GameFont& font, std::string_view text, int32_t maxWidth
     while (i < text.size()) {
         const size_t n = isLeadByteAt(text, i) ? 2 : 1;
         const std::string_view ch = text.substr(i, n);
-        const int32_t w = charWidth(font, ch);
+        const int32_t w = dialogTextWidth(font, ch);
         if (line.empty() && ch == " " && !out.empty()) {
             i += n;  // a wrapped line does not begin with the space it was broken at
             continue;
@@ -91,7 +89,7 @@ void drawDisc(Bitmap& b, const Rect& r, DialogColour inside, DialogColour outlin
 }
 
 void drawCentredMark(Bitmap& b, const Rect& r, std::string_view mark, DialogColour c) {
-    static const std::unique_ptr<GameFont> big = GameFont::create(-22, 1, utf8ToSjis("ＭＳ Ｐゴシック"));
+    static const std::unique_ptr<GameFont> big = GameFont::create(-22, 1, dialogFaceName());
     int32_t cx = 0;
     int32_t cy = 0;
     big->measure(mark, cx, cy);

@@ -16,24 +16,24 @@ namespace {
 constexpr DialogColour kCaptionLeft{10, 36, 106};
 constexpr DialogColour kCaptionRight{166, 202, 240};
 
-const std::string& faceName() {
-    static const std::string text = utf8ToSjis("ＭＳ Ｐゴシック");
-    return text;
-}
-
 void present(const Bitmap& b) {
     presentFront(b.bits, b.width(), b.height(), b.stride(), 0, 0, b.width(), b.height());
 }
 
 } // namespace
 
+const std::string& dialogFaceName() {
+    static const std::string text = utf8ToSjis("ＭＳ Ｐゴシック");
+    return text;
+}
+
 const GameFont& dialogFont() {
-    static const std::unique_ptr<GameFont> font = GameFont::create(-kDialogFaceHeight, 0, faceName());
+    static const std::unique_ptr<GameFont> font = GameFont::create(-kDialogFaceHeight, 0, dialogFaceName());
     return *font;
 }
 
 const GameFont& dialogCaptionFont() {
-    static const std::unique_ptr<GameFont> font = GameFont::create(-kDialogFaceHeight, 1, faceName());
+    static const std::unique_ptr<GameFont> font = GameFont::create(-kDialogFaceHeight, 1, dialogFaceName());
     return *font;
 }
 

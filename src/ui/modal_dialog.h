@@ -33,6 +33,8 @@ inline constexpr int32_t kDialogCaptionHeight = 20;
 // The dialog face's em height in pixels (9 points).
 inline constexpr int32_t kDialogFaceHeight = 12;
 
+// The name of the dialog face (Shift JIS).
+const std::string& dialogFaceName();
 // The dialog face, regular or bold; created once.
 const GameFont& dialogFont();
 const GameFont& dialogCaptionFont();
