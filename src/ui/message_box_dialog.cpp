@@ -117,7 +117,7 @@ std::vector<std::string> wrapDialogText(const GameFont& font, std::string_view s
 
 MessageBoxDialog::MessageBoxDialog(const Bitmap& frozen, std::string_view text, std::string_view caption,
                                    MessageBoxButtons buttons, MessageBoxIcon icon)
-    : frozen_(frozen), caption_(caption), icon_(icon) {
+    : ModalDialog(frozen), caption_(caption), icon_(icon) {
     if (buttons == MessageBoxButtons::YesNo) {
         answers_ = {MessageBoxResult::Yes, MessageBoxResult::No};
         labels_ = {utf8ToSjis("はい(Y)"), utf8ToSjis("いいえ(N)")};
@@ -153,13 +153,9 @@ MessageBoxDialog::MessageBoxDialog(const Bitmap& frozen, std::string_view text, 
         std::max({textOffset + textWidth + kMargin, buttonsWidth + 2 * kMargin, captionWidth, kMinClientWidth});
     const int32_t clientHeight = kMargin + contentHeight + kContentToButtons + kButtonHeight + kBottomMargin;
 
-    const int32_t w = clientWidth + chrome;
-    const int32_t h = clientHeight + kDialogCaptionHeight + chrome;
-    const int32_t left = (frozen.width() - w) / 2;
-    const int32_t top = (frozen.height() - h) / 2;
-    frame_ = {left, top, left + w, top + h};
-    const int32_t clientX = left + kDialogBorder;
-    const int32_t clientY = top + kDialogBorder + kDialogCaptionHeight;
+    frame_ = centredDialogFrame(frozen, clientWidth, clientHeight);
+    const int32_t clientX = dialogClientX(frame_);
+    const int32_t clientY = dialogClientY(frame_);
     iconRect_ = {clientX + kMargin, clientY + kMargin, clientX + kMargin + kIconSize, clientY + kMargin + kIconSize};
     textLeft_ = clientX + textOffset;
     textTop_ = clientY + kMargin + (contentHeight - textHeight) / 2;
@@ -192,7 +188,7 @@ bool MessageBoxDialog::handle(const Message& m) {
             const size_t next = back ? (focus_ + answers_.size() - 1) % answers_.size() : (focus_ + 1) % answers_.size();
             if (next != focus_) {
                 focus_ = next;
-                dirty_ = true;
+                changed();
             }
         }
         return false;
@@ -213,11 +209,6 @@ bool MessageBoxDialog::handle(const Message& m) {
         // The window's close, the right button, the wheel: the box stays as it is.
         return false;
     }
-}
-
-const Bitmap& MessageBoxDialog::picture() {
-    if (dirty_ || !picture_) draw();
-    return *picture_;
 }
 
 void MessageBoxDialog::drawIcon(Bitmap& b) const {
@@ -252,11 +243,7 @@ void MessageBoxDialog::drawIcon(Bitmap& b) const {
     }
 }
 
-void MessageBoxDialog::draw() {
-    dirty_ = false;
-    if (!picture_) picture_ = frozen_.clone();
-    if (!picture_) picture_ = makeBitmap(frozen_.width(), frozen_.height());
-    Bitmap& b = *picture_;
+void MessageBoxDialog::draw(Bitmap& b) {
     drawDialogFrame(b, frame_, caption_, answers_.size() == 1);
     drawIcon(b);
     const Rect clip = insetRect(frame_, kDialogBorder);

@@ -164,6 +164,26 @@ void drawPushButton(Bitmap& b, const Rect& r, std::string_view labelSjis, bool i
     }
 }
 
+Rect centredDialogFrame(const Bitmap& picture, int32_t clientWidth, int32_t clientHeight) {
+    const int32_t w = clientWidth + 2 * kDialogBorder;
+    const int32_t h = clientHeight + kDialogCaptionHeight + 2 * kDialogBorder;
+    const int32_t left = (picture.width() - w) / 2;
+    const int32_t top = (picture.height() - h) / 2;
+    return {left, top, left + w, top + h};
+}
+
+ModalDialog::~ModalDialog() = default;
+
+const Bitmap& ModalDialog::picture() {
+    if (dirty_ || !picture_) {
+        dirty_ = false;
+        if (!picture_) picture_ = frozen_.clone();
+        if (!picture_) picture_ = makeBitmap(frozen_.width(), frozen_.height());
+        draw(*picture_);
+    }
+    return *picture_;
+}
+
 std::unique_ptr<Bitmap> captureWindowPicture() {
     const WindowPicture& shown = windowPicture();
     auto picture = makeBitmap(shown.width, shown.height);
