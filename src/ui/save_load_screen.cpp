@@ -87,15 +87,8 @@ std::unique_ptr<Screen> buildSaveLoadScreen(const SystemScreenContext& context, 
     SaveLoadActions& slots = *context.saveLoad;
     slots.setSaveComment(nullptr);
 
-    const std::vector<Rect>& rects = saveLoadButtonRects();
-    std::vector<ScreenButton> buttons(rects.size());
-    for (size_t k = 0; k < rects.size(); ++k) {
-        int32_t kk = static_cast<int32_t>(k);
-        buttons[k].init(s, kButtonNormalBase + kk, kButtonHoverBase + kk, kButtonHoverBase + kk);
-        buttons[k].rect = rects[k];
-    }
-    auto controller =
-        std::make_unique<SaveLoadController>(std::move(buttons), context.actions, slots, s, save);
+    auto controller = std::make_unique<SaveLoadController>(makeScreenButtons(s, saveLoadButtonRects(), false),
+                                                           context.actions, slots, s, save);
     if (save) {
         controller->showThumbnail(slots.gameThumbnail());
         controller->showDate(slots.currentDate());

@@ -104,15 +104,20 @@ ButtonScreen buildButtonScreen(const SystemScreenContext& context, std::string_v
     s.removeLayer(2);
     s.removeLayer(3);
 
-    built.buttons.resize(buttonRects.size());
+    built.buttons = makeScreenButtons(s, buttonRects, hasOn);
+    return built;
+}
+
+std::vector<ScreenButton> makeScreenButtons(Screen& s, const std::vector<Rect>& buttonRects, bool hasOn) {
+    std::vector<ScreenButton> buttons(buttonRects.size());
     for (size_t k = 0; k < buttonRects.size(); ++k) {
         int32_t kk = static_cast<int32_t>(k);
-        built.buttons[k].init(s, kButtonNormalBase + kk, kButtonHoverBase + kk,
-                              hasOn ? kButtonOnBase + kk : kButtonHoverBase + kk);
+        buttons[k].init(s, kButtonNormalBase + kk, kButtonHoverBase + kk,
+                        hasOn ? kButtonOnBase + kk : kButtonHoverBase + kk);
         // A button keeps its rectangle even when its picture is missing.
-        built.buttons[k].rect = buttonRects[k];
+        buttons[k].rect = buttonRects[k];
     }
-    return built;
+    return buttons;
 }
 
 namespace {

@@ -102,6 +102,9 @@ void cutButtonLayer(Screen& screen, int32_t from, int32_t id, const Rect& r);
 ButtonScreen buildButtonScreen(const SystemScreenContext& context, std::string_view normalPicture,
                                std::string_view hoverPicture, std::string_view onPicture,
                                const std::vector<Rect>& buttonRects);
+// The buttons at buttonRects over the layers 100 + k, 200 + k (and 300 + k with an on look;
+// without one the hovered layer shows for on as well).
+std::vector<ScreenButton> makeScreenButtons(Screen& screen, const std::vector<Rect>& buttonRects, bool hasOn);
 
 // The title screen: new game, load, configuration and quit.
 std::unique_ptr<Screen> buildTitleScreen(const SystemScreenContext& context);
