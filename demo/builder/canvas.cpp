@@ -154,4 +154,10 @@ void Canvas::copyTo(zre::Bitmap& target, int dx, int dy) const {
     }
 }
 
+std::unique_ptr<zre::Bitmap> Canvas::toBitmap() const {
+    auto b = zre::makeBitmap(w_, h_);
+    copyTo(*b, 0, 0);
+    return b;
+}
+
 } // namespace demo

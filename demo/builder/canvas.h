@@ -2,6 +2,7 @@
 // A small drawing surface for the demo's pictures: every picture of the demo is drawn here
 // from shapes, gradients and text, then stored in the game's own formats.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,8 @@ public:
 
     // Copies (or writes as grey) into a game bitmap at (dx, dy).
     void copyTo(zre::Bitmap& target, int dx, int dy) const;
+    // A game bitmap of the canvas's size holding it.
+    std::unique_ptr<zre::Bitmap> toBitmap() const;
 
 private:
     template <class Inside>

@@ -11,12 +11,6 @@ namespace {
 
 constexpr int kRowTops[] = {48, 103, 158, 212, 265, 320, 374, 429, 484, 539, 594};
 
-std::unique_ptr<zre::Bitmap> toBitmap(const Canvas& c) {
-    auto b = zre::makeBitmap(c.width(), c.height());
-    c.copyTo(*b, 0, 0);
-    return b;
-}
-
 Canvas backdrop() {
     Canvas c(800, 600);
     c.verticalGradient({{0, rgb(12, 16, 40)}, {1, rgb(30, 24, 60)}});
@@ -65,14 +59,14 @@ Canvas pagePicture(int page, bool hover) {
 
 std::vector<std::pair<std::string, std::unique_ptr<zre::Bitmap>>> saveLoadPictures() {
     std::vector<std::pair<std::string, std::unique_ptr<zre::Bitmap>>> pictures;
-    pictures.emplace_back("syspict/save.gfb", toBitmap(screenPicture(false, "セーブ")));
-    pictures.emplace_back("syspict/saveh.gfb", toBitmap(screenPicture(true, "セーブ")));
+    pictures.emplace_back("syspict/save.gfb", screenPicture(false, "セーブ").toBitmap());
+    pictures.emplace_back("syspict/saveh.gfb", screenPicture(true, "セーブ").toBitmap());
     for (int page = 0; page < 10; ++page) {
         char name[40];
         std::snprintf(name, sizeof name, "syspict/saveno%02d.gfb", page);
-        pictures.emplace_back(name, toBitmap(pagePicture(page, false)));
+        pictures.emplace_back(name, pagePicture(page, false).toBitmap());
         std::snprintf(name, sizeof name, "syspict/saveno%02dh.gfb", page);
-        pictures.emplace_back(name, toBitmap(pagePicture(page, true)));
+        pictures.emplace_back(name, pagePicture(page, true).toBitmap());
     }
     for (bool hover : {false, true}) {
         Canvas c(84, 84);
@@ -80,7 +74,7 @@ std::vector<std::pair<std::string, std::unique_ptr<zre::Bitmap>>> saveLoadPictur
         button(whole, 687, 495, 771, 579, "ロード", hover);
         for (int y = 0; y < 84; ++y)
             for (int x = 0; x < 84; ++x) c.at(x, y) = whole.at(687 + x, 495 + y);
-        pictures.emplace_back(hover ? "syspict/loadbtn02h.gfb" : "syspict/loadbtn02.gfb", toBitmap(c));
+        pictures.emplace_back(hover ? "syspict/loadbtn02h.gfb" : "syspict/loadbtn02.gfb", c.toBitmap());
     }
     return pictures;
 }

@@ -5,22 +5,15 @@
 #include "canvas.h"
 #include "graphics/bitmap.h"
 #include "graphics/image_formats.h"
+#include "ui/music_room.h"
 
 namespace demo {
 
 namespace {
 
-std::vector<uint8_t> gfb(const Canvas& c) {
-    auto b = zre::makeBitmap(c.width(), c.height());
-    c.copyTo(*b, 0, 0);
-    return zre::encodeGfb(*b, false, true);
-}
+std::vector<uint8_t> gfb(const Canvas& c) { return zre::encodeGfb(*c.toBitmap(), false, true); }
 
-std::vector<uint8_t> bmp(const Canvas& c) {
-    auto b = zre::makeBitmap(c.width(), c.height());
-    c.copyTo(*b, 0, 0);
-    return b->bmpImage();
-}
+std::vector<uint8_t> bmp(const Canvas& c) { return c.toBitmap()->bmpImage(); }
 
 const Colour kKey = rgb(0, 255, 0);
 
@@ -51,15 +44,6 @@ Canvas arrow(int h, bool up, int chevrons, bool lit) {
 // The demo's music, by track number; the rest of the list is still empty.
 const char* const kTrackNames[] = {"夕暮れの岬", "灯台の夜", "波打ち際"};
 
-struct Box {
-    int left, top, right, bottom;
-};
-
-Box trackBox(int k) {
-    if (k <= 10) return {64, 72 + 40 * k, 311, 95 + 40 * k};
-    return {488, 64 + 40 * (k - 11), 735, 87 + 40 * (k - 11)};
-}
-
 Canvas musicRoom(bool lit) {
     Canvas c(800, 600);
     c.verticalGradient({{0.0, rgb(10, 14, 40)}, {0.6, rgb(28, 30, 72)}, {1.0, rgb(60, 40, 70)}});
@@ -68,8 +52,9 @@ Canvas musicRoom(bool lit) {
     const Colour plate = lit ? rgb(255, 210, 120) : rgb(24, 32, 78);
     const Colour ink = lit ? rgb(60, 30, 10) : rgb(235, 235, 255);
     const Colour faint = lit ? rgb(120, 80, 40) : rgb(110, 115, 150);
-    for (int k = 0; k < 23; ++k) {
-        const Box b = trackBox(k);
+    const std::vector<zre::Rect>& rects = zre::musicRoomRects();
+    for (int k = 0; k < zre::kMusicTrackCount; ++k) {
+        const zre::Rect& b = rects[size_t(k)];
         c.fillRoundRect(b.left, b.top, b.right + 1, b.bottom + 1, 6, plate, lit ? 0.95 : 0.75);
         const std::string number = (k < 9 ? "0" : "") + std::to_string(k + 1);
         const bool named = k < int(std::size(kTrackNames));
@@ -77,13 +62,16 @@ Canvas musicRoom(bool lit) {
         c.text(b.left + 44, b.top + 3, named ? kTrackNames[k] : "― ― ―", 18, named ? ink : faint, false);
     }
     // Play, stop, next.
-    const Box controls[] = {{328, 288, 359, 319}, {384, 288, 415, 319}, {440, 288, 471, 319}};
-    for (const Box& b : controls) c.fillRoundRect(b.left, b.top, b.right + 1, b.bottom + 1, 6, plate);
+    for (int32_t k : {zre::kMusicPlayButton, zre::kMusicStopButton, zre::kMusicNextButton}) {
+        const zre::Rect& b = rects[size_t(k)];
+        c.fillRoundRect(b.left, b.top, b.right + 1, b.bottom + 1, 6, plate);
+    }
     c.fillPolygon({{337, 295}, {353, 304}, {337, 313}}, ink);
     c.fillRect(392, 296, 408, 312, ink);
     c.fillPolygon({{446, 295}, {456, 304}, {446, 313}}, ink);
     c.fillPolygon({{456, 295}, {466, 304}, {456, 313}}, ink);
-    c.fillRoundRect(48, 536, 152, 560, 8, plate);
+    const zre::Rect& back = rects[size_t(zre::kMusicBackButton)];
+    c.fillRoundRect(back.left, back.top, back.right + 1, back.bottom + 1, 8, plate);
     c.text(75, 538, "もどる", 18, ink, true);
     return c;
 }

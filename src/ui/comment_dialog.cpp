@@ -22,7 +22,6 @@ constexpr int32_t kClientHeightDu = 39;
 int32_t px(int32_t du) { return (du * 3 + 1) / 2; }
 
 constexpr int32_t kBorder = kDialogBorder;
-constexpr int32_t kCaptionHeight = kDialogCaptionHeight;
 constexpr int32_t kFaceHeight = kDialogFaceHeight;
 
 // The texts are the system's own; the sources hold them in UTF-8.
@@ -72,15 +71,9 @@ bool isStorableComment(std::string_view sjis) {
 }
 
 CommentDialog::CommentDialog(const Bitmap& frozen)
-    : frozen_(frozen), font_(dialogFont()) {
-    const int32_t w = px(kClientWidthDu) + 2 * kBorder;
-    const int32_t h = px(kClientHeightDu) + kCaptionHeight + 2 * kBorder;
-    const int32_t left = (frozen.width() - w) / 2;
-    const int32_t top = (frozen.height() - h) / 2;
-    frame_ = {left, top, left + w, top + h};
-    clientX_ = left + kBorder;
-    clientY_ = top + kBorder + kCaptionHeight;
-}
+    : ModalDialog(frozen), font_(dialogFont()),
+      frame_(centredDialogFrame(frozen, px(kClientWidthDu), px(kClientHeightDu))),
+      clientX_(dialogClientX(frame_)), clientY_(dialogClientY(frame_)) {}
 
 CommentDialog::~CommentDialog() = default;
 
@@ -97,16 +90,16 @@ bool CommentDialog::handle(const Message& m) {
     case MessageKind::Text:
         edit_.type(m.text);
         composition_.clear();
-        dirty_ = true;
+        changed();
         return false;
     case MessageKind::TextEditing:
         composition_ = m.text;
-        dirty_ = true;
+        changed();
         return false;
     case MessageKind::KeyDown:
         if (m.key == vk::Back && composition_.empty()) {
             edit_.backspace();
-            dirty_ = true;
+            changed();
         }
         // Enter confirms on its release, so the release does not reach the game as a click.
         if (m.key == vk::Return) returnDown_ = true;
@@ -127,24 +120,14 @@ bool CommentDialog::confirm() {
         messageBox(utf8ToSjis("コントロールコードは入力できません。"), utf8ToSjis("エラー"));
         edit_.clear();
         composition_.clear();
-        dirty_ = true;
+        changed();
         return false;
     }
     comment_ = edit_.text();
     return true;
 }
 
-const Bitmap& CommentDialog::picture() {
-    if (dirty_ || !picture_) draw();
-    return *picture_;
-}
-
-void CommentDialog::draw() {
-    dirty_ = false;
-    if (!picture_) picture_ = frozen_.clone();
-    if (!picture_) picture_ = makeBitmap(frozen_.width(), frozen_.height());
-    Bitmap& b = *picture_;
-
+void CommentDialog::draw(Bitmap& b) {
     // The close box is drawn as every window has one; it does nothing here.
     drawDialogFrame(b, frame_, "Save");
 

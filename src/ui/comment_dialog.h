@@ -54,9 +54,6 @@ public:
     const CommentEdit& edit() const { return edit_; }
     const std::string& composition() const { return composition_; }
 
-    // The frozen picture with the dialog on it.
-    const Bitmap& picture() override;
-
     // Where the parts are, in coordinates of the game picture.
     Rect frameRect() const { return frame_; }
     Rect editRect() const;
@@ -64,12 +61,10 @@ public:
     Rect closeBoxRect() const;
 
 private:
-    void draw();
+    void draw(Bitmap& b) override;
     Rect client(int32_t x, int32_t y, int32_t w, int32_t h) const;
     bool confirm();
 
-    const Bitmap& frozen_;
-    std::unique_ptr<Bitmap> picture_;
     const GameFont& font_;
     Rect frame_;
     int32_t clientX_ = 0;
@@ -78,7 +73,6 @@ private:
     std::string composition_;  // UTF-8, shown at the caret while an input method composes
     std::string comment_;
     bool returnDown_ = false;
-    bool dirty_ = true;
 };
 
 // Shows the dialog over what the window shows now and runs it until a comment is

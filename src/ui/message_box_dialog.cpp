@@ -31,8 +31,6 @@ bool closesLine(std::string_view ch) {
     return false;
 }
 
-int32_t charWidth(const GameFont& font, std::string_view ch) { return dialogTextWidth(font, ch); }
-
 void wrapParagraph(const GameFont& font, std::string_view text, int32_t maxWidth, std::vector<std::string>& out) {
     std::string line;
     int32_t width = 0;
@@ -40,7 +38,7 @@ void wrapParagraph(const GameFont& font, std::string_view text, int32_t maxWidth
     while (i < text.size()) {
         const size_t n = isLeadByteAt(text, i) ? 2 : 1;
         const std::string_view ch = text.substr(i, n);
-        const int32_t w = charWidth(font, ch);
+        const int32_t w = dialogTextWidth(font, ch);
         if (line.empty() && ch == " " && !out.empty()) {
             i += n;  // a wrapped line does not begin with the space it was broken at
             continue;
@@ -91,7 +89,7 @@ void drawDisc(Bitmap& b, const Rect& r, DialogColour inside, DialogColour outlin
 }
 
 void drawCentredMark(Bitmap& b, const Rect& r, std::string_view mark, DialogColour c) {
-    static const std::unique_ptr<GameFont> big = GameFont::create(-22, 1, utf8ToSjis("ＭＳ Ｐゴシック"));
+    static const std::unique_ptr<GameFont> big = GameFont::create(-22, 1, dialogFaceName());
     int32_t cx = 0;
     int32_t cy = 0;
     big->measure(mark, cx, cy);
@@ -119,7 +117,7 @@ std::vector<std::string> wrapDialogText(const GameFont& font, std::string_view s
 
 MessageBoxDialog::MessageBoxDialog(const Bitmap& frozen, std::string_view text, std::string_view caption,
                                    MessageBoxButtons buttons, MessageBoxIcon icon)
-    : frozen_(frozen), caption_(caption), icon_(icon) {
+    : ModalDialog(frozen), caption_(caption), icon_(icon) {
     if (buttons == MessageBoxButtons::YesNo) {
         answers_ = {MessageBoxResult::Yes, MessageBoxResult::No};
         labels_ = {utf8ToSjis("はい(Y)"), utf8ToSjis("いいえ(N)")};
@@ -155,13 +153,9 @@ MessageBoxDialog::MessageBoxDialog(const Bitmap& frozen, std::string_view text, 
         std::max({textOffset + textWidth + kMargin, buttonsWidth + 2 * kMargin, captionWidth, kMinClientWidth});
     const int32_t clientHeight = kMargin + contentHeight + kContentToButtons + kButtonHeight + kBottomMargin;
 
-    const int32_t w = clientWidth + chrome;
-    const int32_t h = clientHeight + kDialogCaptionHeight + chrome;
-    const int32_t left = (frozen.width() - w) / 2;
-    const int32_t top = (frozen.height() - h) / 2;
-    frame_ = {left, top, left + w, top + h};
-    const int32_t clientX = left + kDialogBorder;
-    const int32_t clientY = top + kDialogBorder + kDialogCaptionHeight;
+    frame_ = centredDialogFrame(frozen, clientWidth, clientHeight);
+    const int32_t clientX = dialogClientX(frame_);
+    const int32_t clientY = dialogClientY(frame_);
     iconRect_ = {clientX + kMargin, clientY + kMargin, clientX + kMargin + kIconSize, clientY + kMargin + kIconSize};
     textLeft_ = clientX + textOffset;
     textTop_ = clientY + kMargin + (contentHeight - textHeight) / 2;
@@ -194,7 +188,7 @@ bool MessageBoxDialog::handle(const Message& m) {
             const size_t next = back ? (focus_ + answers_.size() - 1) % answers_.size() : (focus_ + 1) % answers_.size();
             if (next != focus_) {
                 focus_ = next;
-                dirty_ = true;
+                changed();
             }
         }
         return false;
@@ -215,11 +209,6 @@ bool MessageBoxDialog::handle(const Message& m) {
         // The window's close, the right button, the wheel: the box stays as it is.
         return false;
     }
-}
-
-const Bitmap& MessageBoxDialog::picture() {
-    if (dirty_ || !picture_) draw();
-    return *picture_;
 }
 
 void MessageBoxDialog::drawIcon(Bitmap& b) const {
@@ -254,11 +243,7 @@ void MessageBoxDialog::drawIcon(Bitmap& b) const {
     }
 }
 
-void MessageBoxDialog::draw() {
-    dirty_ = false;
-    if (!picture_) picture_ = frozen_.clone();
-    if (!picture_) picture_ = makeBitmap(frozen_.width(), frozen_.height());
-    Bitmap& b = *picture_;
+void MessageBoxDialog::draw(Bitmap& b) {
     drawDialogFrame(b, frame_, caption_, answers_.size() == 1);
     drawIcon(b);
     const Rect clip = insetRect(frame_, kDialogBorder);

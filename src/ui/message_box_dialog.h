@@ -35,7 +35,6 @@ public:
     ~MessageBoxDialog() override;
 
     bool handle(const Message& message) override;
-    const Bitmap& picture() override;
 
     // The answer once the box has ended; until then (and when the window went away while it
     // was open) the answer of Escape.
@@ -49,12 +48,10 @@ public:
     size_t focus() const { return focus_; }
 
 private:
-    void draw();
+    void draw(Bitmap& b) override;
     void drawIcon(Bitmap& b) const;
     bool press(MessageBoxResult answer);
 
-    const Bitmap& frozen_;
-    std::unique_ptr<Bitmap> picture_;
     std::string caption_;
     MessageBoxIcon icon_;
     std::vector<std::string> lines_;
@@ -71,7 +68,6 @@ private:
     int32_t buttonsTop_ = 0;
     size_t focus_ = 0;
     std::array<bool, 256> down_{};  // keys pressed while the box is open, not yet released
-    bool dirty_ = true;
 };
 
 // Shows the box over what the window shows now and runs it until it is answered. Messages

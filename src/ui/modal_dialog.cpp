@@ -16,24 +16,24 @@ namespace {
 constexpr DialogColour kCaptionLeft{10, 36, 106};
 constexpr DialogColour kCaptionRight{166, 202, 240};
 
-const std::string& faceName() {
-    static const std::string text = utf8ToSjis("ＭＳ Ｐゴシック");
-    return text;
-}
-
 void present(const Bitmap& b) {
     presentFront(b.bits, b.width(), b.height(), b.stride(), 0, 0, b.width(), b.height());
 }
 
 } // namespace
 
+const std::string& dialogFaceName() {
+    static const std::string text = utf8ToSjis("ＭＳ Ｐゴシック");
+    return text;
+}
+
 const GameFont& dialogFont() {
-    static const std::unique_ptr<GameFont> font = GameFont::create(-kDialogFaceHeight, 0, faceName());
+    static const std::unique_ptr<GameFont> font = GameFont::create(-kDialogFaceHeight, 0, dialogFaceName());
     return *font;
 }
 
 const GameFont& dialogCaptionFont() {
-    static const std::unique_ptr<GameFont> font = GameFont::create(-kDialogFaceHeight, 1, faceName());
+    static const std::unique_ptr<GameFont> font = GameFont::create(-kDialogFaceHeight, 1, dialogFaceName());
     return *font;
 }
 
@@ -162,6 +162,26 @@ void drawPushButton(Bitmap& b, const Rect& r, std::string_view labelSjis, bool i
             fillRect(b, {f.right - 1, y, f.right, y + 1}, kBlack);
         }
     }
+}
+
+Rect centredDialogFrame(const Bitmap& picture, int32_t clientWidth, int32_t clientHeight) {
+    const int32_t w = clientWidth + 2 * kDialogBorder;
+    const int32_t h = clientHeight + kDialogCaptionHeight + 2 * kDialogBorder;
+    const int32_t left = (picture.width() - w) / 2;
+    const int32_t top = (picture.height() - h) / 2;
+    return {left, top, left + w, top + h};
+}
+
+ModalDialog::~ModalDialog() = default;
+
+const Bitmap& ModalDialog::picture() {
+    if (dirty_ || !picture_) {
+        dirty_ = false;
+        if (!picture_) picture_ = frozen_.clone();
+        if (!picture_) picture_ = makeBitmap(frozen_.width(), frozen_.height());
+        draw(*picture_);
+    }
+    return *picture_;
 }
 
 std::unique_ptr<Bitmap> captureWindowPicture() {

@@ -33,6 +33,8 @@ inline constexpr int32_t kDialogCaptionHeight = 20;
 // The dialog face's em height in pixels (9 points).
 inline constexpr int32_t kDialogFaceHeight = 12;
 
+// The name of the dialog face (Shift JIS).
+const std::string& dialogFaceName();
 // The dialog face, regular or bold; created once.
 const GameFont& dialogFont();
 const GameFont& dialogCaptionFont();
@@ -56,14 +58,33 @@ void drawDialogFrame(Bitmap& b, const Rect& frame, std::string_view captionSjis,
 // a dotted focus rectangle inside.
 void drawPushButton(Bitmap& b, const Rect& r, std::string_view labelSjis, bool isDefault, bool focused = false);
 
+// The frame of a dialog with a client area of the given size, centred on picture.
+Rect centredDialogFrame(const Bitmap& picture, int32_t clientWidth, int32_t clientHeight);
+// The top-left of a frame's client area, below the caption bar.
+inline int32_t dialogClientX(const Rect& frame) { return frame.left + kDialogBorder; }
+inline int32_t dialogClientY(const Rect& frame) { return frame.top + kDialogBorder + kDialogCaptionHeight; }
+
 // A modal window: takes the messages while open and draws itself over the frozen picture.
 class ModalDialog {
 public:
-    virtual ~ModalDialog() = default;
+    explicit ModalDialog(const Bitmap& frozen) : frozen_(frozen) {}
+    virtual ~ModalDialog();
     // One message. True when the dialog has ended.
     virtual bool handle(const Message& message) = 0;
-    // The frozen picture with the dialog on it.
-    virtual const Bitmap& picture() = 0;
+    // The frozen picture with the dialog on it, drawn again after a change.
+    const Bitmap& picture();
+
+protected:
+    // Draws the dialog onto a copy of the frozen picture (where it was drawn before).
+    virtual void draw(Bitmap& b) = 0;
+    // Asks for the dialog to be drawn again.
+    void changed() { dirty_ = true; }
+
+    const Bitmap& frozen_;
+
+private:
+    std::unique_ptr<Bitmap> picture_;
+    bool dirty_ = true;
 };
 
 // A copy of what the window shows now.

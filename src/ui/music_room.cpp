@@ -4,8 +4,6 @@
 
 namespace zre {
 
-namespace {
-
 const std::vector<Rect>& musicRoomRects() {
     static const std::vector<Rect> rects = [] {
         std::vector<Rect> r;
@@ -19,8 +17,6 @@ const std::vector<Rect>& musicRoomRects() {
     }();
     return rects;
 }
-
-} // namespace
 
 const char* musicTrackFile(int32_t track) {
     static const char* const kFiles[kMusicTrackCount] = {

@@ -30,6 +30,10 @@ constexpr int32_t kMusicBackButton = 26;
 // The file of track t (0 .. 22).
 const char* musicTrackFile(int32_t track);
 
+// The rectangles of the tracks, play, stop, next and back, in button order (also what the
+// demo draws).
+const std::vector<Rect>& musicRoomRects();
+
 std::unique_ptr<Screen> buildMusicRoom(const SystemScreenContext& context);
 
 class MusicRoomController : public ScreenController {

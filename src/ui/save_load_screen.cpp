@@ -58,13 +58,7 @@ void pastePicture(Screen& s, int32_t id, std::string_view file, int32_t x, int32
 }
 
 // A cut of the background at area, placed there, as the base of a preview layer.
-std::unique_ptr<Layer> backgroundCut(Screen& s, const Rect& area) {
-    std::unique_ptr<Layer> layer;
-    if (Layer* background = s.getLayer(1)) layer = background->cutRegion(area.left, area.top, area.right, area.bottom);
-    if (!layer) layer = std::make_unique<Layer>();
-    layer->moveTo(area.left, area.top);
-    return layer;
-}
+std::unique_ptr<Layer> backgroundCut(const Screen& s, const Rect& area) { return cutLayerRegion(s, 1, area); }
 
 void drawLabel(Layer& layer, const GameFont& font, uint32_t colour, std::string_view text, int32_t x, int32_t y) {
     if (text.empty()) return;
@@ -93,15 +87,8 @@ std::unique_ptr<Screen> buildSaveLoadScreen(const SystemScreenContext& context, 
     SaveLoadActions& slots = *context.saveLoad;
     slots.setSaveComment(nullptr);
 
-    const std::vector<Rect>& rects = saveLoadButtonRects();
-    std::vector<ScreenButton> buttons(rects.size());
-    for (size_t k = 0; k < rects.size(); ++k) {
-        int32_t kk = static_cast<int32_t>(k);
-        buttons[k].init(s, kButtonNormalBase + kk, kButtonHoverBase + kk, kButtonHoverBase + kk);
-        buttons[k].rect = rects[k];
-    }
-    auto controller =
-        std::make_unique<SaveLoadController>(std::move(buttons), context.actions, slots, s, save);
+    auto controller = std::make_unique<SaveLoadController>(makeScreenButtons(s, saveLoadButtonRects(), false),
+                                                           context.actions, slots, s, save);
     if (save) {
         controller->showThumbnail(slots.gameThumbnail());
         controller->showDate(slots.currentDate());
@@ -128,11 +115,7 @@ std::string SaveLoadController::rowPath(int32_t row) const { return slotPath(pag
 
 int SaveLoadController::update() {
     if (done) return 0;
-    for (int32_t k = 0; k < buttonCount(); ++k) {
-        if (buttons[k].handleMouse() != 2) continue;
-        onButton(k);
-        return done ? 1 : 0;
-    }
+    if (pollButtons()) return done ? 1 : 0;
     InputState* input = screen_.input;
     if (input && input->clickPending()) {
         // A click beside the buttons drops the selection (on the save screen not in the

@@ -68,12 +68,17 @@ std::unique_ptr<Screen> buildSystemScreen(EngineMode mode, const SystemScreenCon
     }
 }
 
-void cutButtonLayer(Screen& s, int32_t from, int32_t id, const Rect& r) {
-    Layer* source = s.getLayer(from);
-    if (!source) return;
-    std::unique_ptr<Layer> part = source->cutRegion(r.left, r.top, r.right, r.bottom);
+std::unique_ptr<Layer> cutLayerRegion(const Screen& s, int32_t from, const Rect& r) {
+    const Layer* source = s.getLayer(from);
+    std::unique_ptr<Layer> part = source ? source->cutRegion(r.left, r.top, r.right, r.bottom) : nullptr;
     if (!part) part = std::make_unique<Layer>();
     part->moveTo(r.left, r.top);
+    return part;
+}
+
+void cutButtonLayer(Screen& s, int32_t from, int32_t id, const Rect& r) {
+    if (!s.getLayer(from)) return;
+    std::unique_ptr<Layer> part = cutLayerRegion(s, from, r);
     part->visible = 0;
     s.insertLayer(id, std::move(part));
 }
@@ -90,25 +95,29 @@ ButtonScreen buildButtonScreen(const SystemScreenContext& context, std::string_v
     s.addLayer(2, hoverPicture, 0, 0, 0, 0, LayerExtra::none(), LAYER_NORMAL);
     if (hasOn) s.addLayer(3, onPicture, 0, 0, 0, 0, LayerExtra::none(), LAYER_NORMAL);
 
-    auto cut = [&](int32_t from, int32_t id, const Rect& r) { cutButtonLayer(s, from, id, r); };
     for (size_t k = 0; k < buttonRects.size(); ++k) {
         int32_t kk = static_cast<int32_t>(k);
-        cut(1, kButtonNormalBase + kk, buttonRects[k]);
-        cut(2, kButtonHoverBase + kk, buttonRects[k]);
-        if (hasOn) cut(3, kButtonOnBase + kk, buttonRects[k]);
+        cutButtonLayer(s, 1, kButtonNormalBase + kk, buttonRects[k]);
+        cutButtonLayer(s, 2, kButtonHoverBase + kk, buttonRects[k]);
+        if (hasOn) cutButtonLayer(s, 3, kButtonOnBase + kk, buttonRects[k]);
     }
     s.removeLayer(2);
     s.removeLayer(3);
 
-    built.buttons.resize(buttonRects.size());
+    built.buttons = makeScreenButtons(s, buttonRects, hasOn);
+    return built;
+}
+
+std::vector<ScreenButton> makeScreenButtons(Screen& s, const std::vector<Rect>& buttonRects, bool hasOn) {
+    std::vector<ScreenButton> buttons(buttonRects.size());
     for (size_t k = 0; k < buttonRects.size(); ++k) {
         int32_t kk = static_cast<int32_t>(k);
-        built.buttons[k].init(s, kButtonNormalBase + kk, kButtonHoverBase + kk,
-                              hasOn ? kButtonOnBase + kk : kButtonHoverBase + kk);
+        buttons[k].init(s, kButtonNormalBase + kk, kButtonHoverBase + kk,
+                        hasOn ? kButtonOnBase + kk : kButtonHoverBase + kk);
         // A button keeps its rectangle even when its picture is missing.
-        built.buttons[k].rect = buttonRects[k];
+        buttons[k].rect = buttonRects[k];
     }
-    return built;
+    return buttons;
 }
 
 namespace {

@@ -93,12 +93,18 @@ struct ButtonScreen {
     std::unique_ptr<Screen> screen;
     std::vector<ScreenButton> buttons;
 };
+// The part r of layer from as a new layer placed at r (an empty one when there is no picture
+// to cut).
+std::unique_ptr<Layer> cutLayerRegion(const Screen& screen, int32_t from, const Rect& r);
 // Cuts the part r of layer from into a new hidden layer id placed at r (an empty layer when
-// there is no picture to cut).
+// there is no picture to cut); nothing when there is no layer from.
 void cutButtonLayer(Screen& screen, int32_t from, int32_t id, const Rect& r);
 ButtonScreen buildButtonScreen(const SystemScreenContext& context, std::string_view normalPicture,
                                std::string_view hoverPicture, std::string_view onPicture,
                                const std::vector<Rect>& buttonRects);
+// The buttons at buttonRects over the layers 100 + k, 200 + k (and 300 + k with an on look;
+// without one the hovered layer shows for on as well).
+std::vector<ScreenButton> makeScreenButtons(Screen& screen, const std::vector<Rect>& buttonRects, bool hasOn);
 
 // The title screen: new game, load, configuration and quit.
 std::unique_ptr<Screen> buildTitleScreen(const SystemScreenContext& context);
