@@ -39,12 +39,6 @@ bool writeBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
     return bool(f);
 }
 
-std::unique_ptr<zre::Bitmap> toBitmap(const Canvas& c) {
-    auto b = zre::makeBitmap(c.width(), c.height());
-    c.copyTo(*b, 0, 0);
-    return b;
-}
-
 // Picture and mask side by side (left/right) or one above the other (top/bottom).
 std::unique_ptr<zre::Bitmap> withMask(const Canvas& picture, const Canvas& mask, bool topBottom) {
     int w = picture.width(), h = picture.height();
@@ -234,7 +228,7 @@ void textCursor() {
         c.fillPolygon({{x - 8, y - 5}, {x + 8, y - 5}, {x, y + 7}}, rgb(255, 236, 170));
         c.fillPolygon({{x - 5, y - 3}, {x + 5, y - 3}, {x, y + 4}}, rgb(255, 255, 240));
     }
-    save("syspict/tcursor.gfb", *toBitmap(c), Format::Gfb);
+    save("syspict/tcursor.gfb", *c.toBitmap(), Format::Gfb);
 }
 
 struct TitleButton {
@@ -261,9 +255,9 @@ void titlePictures() {
             c.text(b.left + (b.right - b.left - tw) / 2.0, b.top + 13, b.label, 24,
                    hover ? rgb(60, 30, 10) : rgb(240, 240, 255), true);
         }
-        save(hover ? "syspict/title_hover.gfb" : "syspict/title_normal.gfb", *toBitmap(c), Format::Gfb);
+        save(hover ? "syspict/title_hover.gfb" : "syspict/title_normal.gfb", *c.toBitmap(), Format::Gfb);
     }
-    save("syspict/black.gfb", *toBitmap(Canvas(800, 600)), Format::GfbPlain);
+    save("syspict/black.gfb", *Canvas(800, 600).toBitmap(), Format::GfbPlain);
 }
 
 // --- scripts -------------------------------------------------------------------------
@@ -298,7 +292,7 @@ int main(int argc, char** argv) {
     fs::create_directories(out / "scr");
 
     titlePictures();
-    for (const auto& [name, picture] : configPictures(starryNight())) save(name, *toBitmap(picture), Format::Gfb);
+    for (const auto& [name, picture] : configPictures(starryNight())) save(name, *picture.toBitmap(), Format::Gfb);
     textCursor();
     windowPicture(760, 150, "syspict/window_h.gfb");
     windowPicture(230, 540, "syspict/window_v.gfb");
@@ -307,8 +301,8 @@ int main(int argc, char** argv) {
     for (const PictureFile& f : backlogAndMusicRoomPictures())
         if (!writeBytes(out / f.name, f.bytes)) return 1;
 
-    save("pict/bg_dusk.gfb", *toBitmap(duskSea()), Format::GfbScrambled);
-    save("pict/bg_night.gef", *toBitmap(starryNight()), Format::Gef);
+    save("pict/bg_dusk.gfb", *duskSea().toBitmap(), Format::GfbScrambled);
+    save("pict/bg_night.gef", *starryNight().toBitmap(), Format::Gef);
     {
         Canvas p(240, 400), m(240, 400);
         mina(p, m);
@@ -319,8 +313,8 @@ int main(int argc, char** argv) {
         keeper(p, m);
         save("pict/keeper.bmp", *withMask(p, m, true), Format::Bmp);
     }
-    save("pict/lamp.gfb", *toBitmap(lampFrames()), Format::Gfb);
-    pack("bg_room.gfb", *toBitmap(keeperRoom()), Format::Gfb);
+    save("pict/lamp.gfb", *lampFrames().toBitmap(), Format::Gfb);
+    pack("bg_room.gfb", *keeperRoom().toBitmap(), Format::Gfb);
     for (Sound& sound : makeSounds()) {
         if (sound.name.rfind("pkg:", 0) == 0)
             package.emplace_back(sound.name.substr(4), std::move(sound.bytes));
