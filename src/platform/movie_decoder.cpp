@@ -20,6 +20,9 @@ namespace zre {
 namespace {
 
 constexpr int kIoBufferBytes = 32 * 1024;
+// The most sound one decoded frame may turn into. A stream that declares a rate of a few
+// samples per second would otherwise make every sample into thousands after resampling.
+constexpr int kMaxSoundRunFrames = 10 * kMovieSoundRate;
 
 struct CodecDeleter {
     void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
@@ -201,7 +204,7 @@ struct MovieDecoder::State {
         }
         const int in = flush ? 0 : f->nb_samples;
         const int room = swr_get_out_samples(resampler.get(), in);
-        if (room <= 0) return false;
+        if (room <= 0 || room > kMaxSoundRunFrames) return false;
         const size_t at = sound.size();
         sound.resize(at + static_cast<size_t>(room) * 2);
         uint8_t* outPlanes[1] = {reinterpret_cast<uint8_t*>(sound.data() + at)};
