@@ -42,6 +42,14 @@ struct ScalerDeleter {
 
 using CodecPtr = std::unique_ptr<AVCodecContext, CodecDeleter>;
 
+// Pictures per second as the stream declares them: the average, else the base rate; {0, 1}
+// when it declares neither.
+AVRational pictureRate(const AVStream* s) {
+    for (AVRational r : {s->avg_frame_rate, s->r_frame_rate})
+        if (r.num > 0 && r.den > 0) return r;
+    return AVRational{0, 1};
+}
+
 CodecPtr openCodec(AVStream* stream, const MovieLimits& limits) {
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec) return nullptr;
@@ -160,8 +168,8 @@ struct MovieDecoder::State {
             if (pts >= startPts && !__builtin_sub_overflow(pts, startPts, &sinceStart))
                 ms = av_rescale_q(sinceStart, s->time_base, AVRational{1, 1000});
         } else if (lastMs >= 0) {
-            AVRational rate = s->avg_frame_rate.num > 0 && s->avg_frame_rate.den > 0 ? s->avg_frame_rate : s->r_frame_rate;
-            ms = lastMs + (rate.num > 0 && rate.den > 0 ? av_rescale(1000, rate.den, rate.num) : 40);
+            const AVRational rate = pictureRate(s);
+            ms = lastMs + (rate.num > 0 ? av_rescale(1000, rate.den, rate.num) : 40);
         }
         // Pictures never go back in time; a stream that says they do is shown in order.
         ms = std::max(ms, lastMs);
@@ -325,9 +333,8 @@ int64_t MovieDecoder::lengthMs() const {
 }
 
 double MovieDecoder::frameRate() const {
-    AVStream* s = state_->format->streams[state_->videoIndex];
-    AVRational r = s->avg_frame_rate.num > 0 && s->avg_frame_rate.den > 0 ? s->avg_frame_rate : s->r_frame_rate;
-    return r.num > 0 && r.den > 0 ? av_q2d(r) : 0.0;
+    const AVRational r = pictureRate(state_->format->streams[state_->videoIndex]);
+    return r.num > 0 ? av_q2d(r) : 0.0;
 }
 
 MovieDecoder::Output MovieDecoder::next(MoviePicture& picture, std::vector<int16_t>& sound) {
