@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 #include "canvas.h"
@@ -63,19 +65,12 @@ bool writeOpeningMovie(const std::filesystem::path& gameFolder) {
     std::error_code ec;
     std::filesystem::create_directories(gameFolder / "movie", ec);
     const std::vector<int16_t> tone = openingTone();
+    const std::shared_ptr<zre::Bitmap> picture = zre::makeBitmap(kWidth, kHeight);
     return zre::writeMovieFile(
         (gameFolder / "movie" / "opening.mpg").string(), kWidth, kHeight, kFps, kFrames,
-        [](int frame, uint8_t* bgr, int stride) {
-            const Canvas c = openingFrame(frame);
-            for (int y = 0; y < kHeight; ++y) {
-                for (int x = 0; x < kWidth; ++x) {
-                    const Colour& p = c.at(x, y);
-                    uint8_t* d = bgr + size_t(y) * stride + size_t(x) * 3;
-                    d[0] = static_cast<uint8_t>(std::lround(std::clamp(p.b, 0.0, 1.0) * 255));
-                    d[1] = static_cast<uint8_t>(std::lround(std::clamp(p.g, 0.0, 1.0) * 255));
-                    d[2] = static_cast<uint8_t>(std::lround(std::clamp(p.r, 0.0, 1.0) * 255));
-                }
-            }
+        [picture](int frame, uint8_t* bgr, int stride) {
+            openingFrame(frame).copyTo(*picture, 0, 0);
+            for (int y = 0; y < kHeight; ++y) std::memcpy(bgr + size_t(y) * stride, picture->row(y), size_t(kWidth) * 3);
         },
         tone);
 }

@@ -20,6 +20,9 @@ namespace zre {
 namespace {
 
 constexpr int kIoBufferBytes = 32 * 1024;
+// The most sound one decoded frame may turn into. A stream that declares a rate of a few
+// samples per second would otherwise make every sample into thousands after resampling.
+constexpr int kMaxSoundRunFrames = 10 * kMovieSoundRate;
 
 struct CodecDeleter {
     void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
@@ -38,6 +41,14 @@ struct ScalerDeleter {
 };
 
 using CodecPtr = std::unique_ptr<AVCodecContext, CodecDeleter>;
+
+// Pictures per second as the stream declares them: the average, else the base rate; {0, 1}
+// when it declares neither.
+AVRational pictureRate(const AVStream* s) {
+    for (AVRational r : {s->avg_frame_rate, s->r_frame_rate})
+        if (r.num > 0 && r.den > 0) return r;
+    return AVRational{0, 1};
+}
 
 CodecPtr openCodec(AVStream* stream, const MovieLimits& limits) {
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
@@ -157,8 +168,8 @@ struct MovieDecoder::State {
             if (pts >= startPts && !__builtin_sub_overflow(pts, startPts, &sinceStart))
                 ms = av_rescale_q(sinceStart, s->time_base, AVRational{1, 1000});
         } else if (lastMs >= 0) {
-            AVRational rate = s->avg_frame_rate.num > 0 && s->avg_frame_rate.den > 0 ? s->avg_frame_rate : s->r_frame_rate;
-            ms = lastMs + (rate.num > 0 && rate.den > 0 ? av_rescale(1000, rate.den, rate.num) : 40);
+            const AVRational rate = pictureRate(s);
+            ms = lastMs + (rate.num > 0 ? av_rescale(1000, rate.den, rate.num) : 40);
         }
         // Pictures never go back in time; a stream that says they do is shown in order.
         ms = std::max(ms, lastMs);
@@ -201,7 +212,7 @@ struct MovieDecoder::State {
         }
         const int in = flush ? 0 : f->nb_samples;
         const int room = swr_get_out_samples(resampler.get(), in);
-        if (room <= 0) return false;
+        if (room <= 0 || room > kMaxSoundRunFrames) return false;
         const size_t at = sound.size();
         sound.resize(at + static_cast<size_t>(room) * 2);
         uint8_t* outPlanes[1] = {reinterpret_cast<uint8_t*>(sound.data() + at)};
@@ -322,9 +333,8 @@ int64_t MovieDecoder::lengthMs() const {
 }
 
 double MovieDecoder::frameRate() const {
-    AVStream* s = state_->format->streams[state_->videoIndex];
-    AVRational r = s->avg_frame_rate.num > 0 && s->avg_frame_rate.den > 0 ? s->avg_frame_rate : s->r_frame_rate;
-    return r.num > 0 && r.den > 0 ? av_q2d(r) : 0.0;
+    const AVRational r = pictureRate(state_->format->streams[state_->videoIndex]);
+    return r.num > 0 ? av_q2d(r) : 0.0;
 }
 
 MovieDecoder::Output MovieDecoder::next(MoviePicture& picture, std::vector<int16_t>& sound) {

@@ -2,6 +2,7 @@
 // on the movie alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -15,7 +16,7 @@ namespace zre::test {
 namespace {
 
 // Three seconds at 25 pictures per second with a tone all along.
-std::unique_ptr<MovieDecoder> clipWithSound(const TempDir& dir, const std::string& name = "clip.mpg") {
+std::string writeClipWithSound(const TempDir& dir, const std::string& name) {
     const std::string path = dir.file(name);
     std::vector<int16_t> tone(3 * kMovieSoundRate * 2);
     for (size_t i = 0; i < tone.size(); ++i)
@@ -26,6 +27,11 @@ std::unique_ptr<MovieDecoder> clipWithSound(const TempDir& dir, const std::strin
                 for (int x = 0; x < 160 * 3; ++x) bgr[y * stride + x] = static_cast<uint8_t>(frame);
         },
         tone));
+    return path;
+}
+
+std::unique_ptr<MovieDecoder> clipWithSound(const TempDir& dir, const std::string& name = "clip.mpg") {
+    const std::string path = writeClipWithSound(dir, name);
     if (name.ends_with(".avi")) {
         // The sound's chunks made into chunks every reader skips: a sound stream with no sound.
         std::vector<uint8_t> bytes = readFile(path);
@@ -73,6 +79,36 @@ TEST(MovieStream, ASoundStreamWithoutSoundGivesNothing) {
     EXPECT_TRUE(stream.picturesEnded());
     EXPECT_TRUE(stream.soundEnded());
     EXPECT_GT(pictures, 25);
+}
+
+// A sound stream that declares one sample a second: every sample would become a second of
+// sound, so a chunk of them hours. Such runs are let go; the pictures play on.
+TEST(MovieDecoder, AFewSamplesASecondAreNotBlownUpIntoHoursOfSound) {
+    TempDir dir;
+    const std::string path = writeClipWithSound(dir, "clip.avi");
+    std::vector<uint8_t> bytes = readFile(path);
+    // The wave format of the sound stream: integer PCM, 2 channels, 44100 per second.
+    const uint8_t format[] = {1, 0, 2, 0, 0x44, 0xAC, 0, 0};
+    auto at = std::search(bytes.begin(), bytes.end(), std::begin(format), std::end(format));
+    ASSERT_NE(at, bytes.end());
+    at[4] = 1;
+    at[5] = 0;
+    writeFile(path, bytes);
+
+    std::unique_ptr<MovieDecoder> decoder = MovieDecoder::open(movieInput(FileStream::open(path)), 800, 600);
+    ASSERT_TRUE(decoder);
+    ASSERT_TRUE(decoder->hasSound());
+    MoviePicture picture;
+    std::vector<int16_t> sound;
+    int pictures = 0;
+    for (int i = 0; i < 10000; ++i) {
+        sound.clear();
+        const MovieDecoder::Output got = decoder->next(picture, sound);
+        if (got == MovieDecoder::Output::End) break;
+        if (got == MovieDecoder::Output::Picture) ++pictures;
+        ASSERT_LE(sound.size() / 2, size_t(60) * kMovieSoundRate);
+    }
+    EXPECT_EQ(pictures, 75);
 }
 
 } // namespace
