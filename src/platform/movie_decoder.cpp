@@ -14,6 +14,7 @@ extern "C" {
 #include <cstring>
 
 #include "platform/letterbox.h"
+#include "platform/picture_files.h"
 
 namespace zre {
 
@@ -146,7 +147,7 @@ struct MovieDecoder::State {
         if (!scaler) return false;
         out.width = width;
         out.height = height;
-        out.stride = (width * 3 + 3) & ~3;
+        out.stride = strideFor(width);
         out.bits.assign(static_cast<size_t>(out.stride) * height, 0);
         // Rows bottom-up: start at the view's top row and step backwards.
         uint8_t* top = out.bits.data() + static_cast<size_t>(height - 1 - view.y) * out.stride + view.x * 3;
