@@ -33,6 +33,8 @@ public:
     void requestMode(zre::EngineMode, int32_t) override {}
     void returnToPreviousMode() override {}
     zre::EngineMode previousMode() const override { return zre::EngineMode::None; }
+    int32_t systemNumber(std::string_view) const override { return -1; }
+    void setSystemText(std::string_view, const char*) override {}
 };
 
 // Where a press of arrow k lands: inside the arrow pictures (missing here, so the test

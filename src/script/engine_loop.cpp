@@ -49,8 +49,6 @@ public:
     int setDisplayMode(int32_t full) override { return engine_.host.setDisplayMode(full, 0); }
     void pause(uint32_t ms) override { sleepMs(ms); }
 
-    int32_t savePage() const override { return engine_.systemVars.getNumber("$sys_savepage"); }
-    void setSavePage(int32_t page) override { engine_.setSystem("$sys_savepage", std::to_string(page).c_str()); }
     void setSaveComment(const char* comment) override { engine_.setInScope(0, "$save_comment", comment); }
     std::string sceneTitle() const override {
         const char* title = engine_.getScoped("$scene_title");
@@ -71,7 +69,6 @@ public:
         return engine_.loadThumbnail(path);
     }
     std::string askComment() override { return engine_.host.askComment(); }
-    void setLoadName(std::string_view path) override { engine_.setSystem("$sys_loadname", std::string(path).c_str()); }
 
     const std::deque<std::string>& backlogHistory() const override { return engine_.backlog; }
     const Layer* gameFrontLayer() const override {

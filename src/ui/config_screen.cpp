@@ -99,12 +99,12 @@ std::unique_ptr<Screen> buildConfigScreen(const SystemScreenContext& context) {
     if (context.config) {
         ConfigActions& config = *context.config;
         std::vector<ScreenButton>& b = built.buttons;
-        makePair(b, cb::Windowed, config.systemNumber("$sys_crt") == 0);
-        makePair(b, cb::AutoOn, config.systemNumber("$sys_auto") != 0);
-        makePair(b, cb::Vertical, config.systemNumber("$Print_vertical") != 0);
-        makeSpeedGroup(b, config.systemNumber("$Print_wait"));
+        makePair(b, cb::Windowed, context.actions.systemNumber("$sys_crt") == 0);
+        makePair(b, cb::AutoOn, context.actions.systemNumber("$sys_auto") != 0);
+        makePair(b, cb::Vertical, context.actions.systemNumber("$Print_vertical") != 0);
+        makeSpeedGroup(b, context.actions.systemNumber("$Print_wait"));
         for (const VolumeGroup& group : kVolumeGroups)
-            makeVolumeGroup(b, group.first, config.systemNumber(group.variable));
+            makeVolumeGroup(b, group.first, context.actions.systemNumber(group.variable));
 
         // The relations point into the vector's store, which moves along with it.
         auto controller = std::make_unique<ConfigController>(std::move(built.buttons), context.actions, config);
@@ -138,22 +138,22 @@ void ConfigController::onButton(int32_t k) {
     case cb::Backlog: engine->requestMode(EngineMode::Backlog, 1); return;
     case cb::Hide:
         engine->returnToPreviousMode();
-        config_->setSystemText("$sys_hide", "1");
+        engine->setSystemText("$sys_hide", "1");
         done = 1;
         return;
     case cb::Windowed:
     case cb::FullScreen: {
         const int32_t full = k == cb::FullScreen ? 1 : 0;
-        if (config_->setDisplayMode(full) == 1) config_->setSystemText("$sys_crt", full ? "1" : "0");
+        if (config_->setDisplayMode(full) == 1) engine->setSystemText("$sys_crt", full ? "1" : "0");
         return;
     }
-    case cb::AutoOn: config_->setSystemText("$sys_auto", "1"); return;
-    case cb::AutoOff: config_->setSystemText("$sys_auto", "0"); return;
-    case cb::Vertical: config_->setSystemText("$Print_vertical", "1"); return;
-    case cb::Horizontal: config_->setSystemText("$Print_vertical", "0"); return;
-    case cb::Slow: config_->setSystemText("$Print_wait", "100"); return;
-    case cb::Normal: config_->setSystemText("$Print_wait", "50"); return;
-    case cb::Fast: config_->setSystemText("$Print_wait", "0"); return;
+    case cb::AutoOn: engine->setSystemText("$sys_auto", "1"); return;
+    case cb::AutoOff: engine->setSystemText("$sys_auto", "0"); return;
+    case cb::Vertical: engine->setSystemText("$Print_vertical", "1"); return;
+    case cb::Horizontal: engine->setSystemText("$Print_vertical", "0"); return;
+    case cb::Slow: engine->setSystemText("$Print_wait", "100"); return;
+    case cb::Normal: engine->setSystemText("$Print_wait", "50"); return;
+    case cb::Fast: engine->setSystemText("$Print_wait", "0"); return;
     case cb::Return:
         engine->returnToPreviousMode();
         config_->pause(200);
@@ -170,7 +170,7 @@ void ConfigController::onButton(int32_t k) {
         if (k < group.first || k > group.first + 4) continue;
         const int32_t volume = kVolumeSteps[k - group.first];
         setClassVolume(config_->sound(), group.first, volume);
-        config_->setSystemText(group.variable, std::to_string(volume).c_str());
+        engine->setSystemText(group.variable, std::to_string(volume).c_str());
         return;
     }
 }

@@ -16,9 +16,6 @@ class SoundChannels;
 class ConfigActions {
 public:
     virtual ~ConfigActions() = default;
-    // A system variable as a number (a missing one reads as -1) and set as decimal text.
-    virtual int32_t systemNumber(std::string_view name) const = 0;
-    virtual void setSystemText(std::string_view name, const char* text) = 0;
     // The class volumes the player hears at once.
     virtual SoundChannels& sound() = 0;
     // Window (full 0) or full screen (full 1); 1 when the display was switched.

@@ -107,7 +107,7 @@ std::unique_ptr<Screen> buildSaveLoadScreen(const SystemScreenContext& context, 
 SaveLoadController::SaveLoadController(std::vector<ScreenButton> buttonList, ScreenActions& engineActions,
                                        SaveLoadActions& slots, Screen& screen, bool saveScreen)
     : ScreenController(std::move(buttonList), engineActions), save(saveScreen), slots_(slots), screen_(screen) {
-    int32_t stored = slots_.savePage();
+    int32_t stored = engine->systemNumber("$sys_savepage");
     page = stored >= 0 && stored < kSlotPages ? stored : 0;
 }
 
@@ -194,7 +194,7 @@ void SaveLoadController::loadFrom(const std::string& path) {
     std::string title, comment, time;
     if (!slots_.readSlotInfo(path, title, comment, time)) return;
     engine->setPageHook(1);
-    slots_.setLoadName(path);
+    engine->setSystemText("$sys_loadname", path.c_str());
     engine->queueStatement("Clear(./syspict/black.gfb, SHOW_ALPHA, 1000)");
     engine->queueStatement("SetPageConst(2)");
     engine->queueStatement("ShowText(1, 1)");
@@ -218,7 +218,7 @@ void SaveLoadController::preview(int32_t row) {
 
 void SaveLoadController::drawSlotPage(int32_t newPage) {
     page = newPage;
-    slots_.setSavePage(page);
+    engine->setSystemText("$sys_savepage", std::to_string(page).c_str());
     Screen& s = screen_;
     char name[64];
     std::snprintf(name, sizeof name, "./syspict/saveno%02d.gfb", page);

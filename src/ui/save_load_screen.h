@@ -16,8 +16,6 @@ namespace zre {
 class SaveLoadActions {
 public:
     virtual ~SaveLoadActions() = default;
-    virtual int32_t savePage() const = 0;            // $sys_savepage
-    virtual void setSavePage(int32_t page) = 0;
     // $save_comment in the game variables; null leaves it without value.
     virtual void setSaveComment(const char* comment) = 0;
     virtual std::string sceneTitle() const = 0;      // the scoped $scene_title
@@ -29,7 +27,6 @@ public:
     virtual std::unique_ptr<Bitmap> loadThumbnail(std::string_view path) const = 0;
     // The comment dialog: returns once the player confirmed a comment.
     virtual std::string askComment() = 0;
-    virtual void setLoadName(std::string_view path) = 0;  // $sys_loadname
 };
 
 // Layer ids of the screen besides the buttons'.

@@ -32,6 +32,10 @@ public:
     virtual void requestMode(EngineMode mode, int32_t push) = 0;
     virtual void returnToPreviousMode() = 0;
     virtual EngineMode previousMode() const = 0;
+    // A system variable as a number (a missing one reads as -1), and set as text (null:
+    // without value).
+    virtual int32_t systemNumber(std::string_view name) const = 0;
+    virtual void setSystemText(std::string_view name, const char* text) = 0;
 };
 
 // What every system screen is built from: the window host and the input record the game

@@ -167,6 +167,8 @@ TEST_F(PictureCommands, TitleScreenButtons) {
         void requestMode(EngineMode, int32_t) override {}
         void returnToPreviousMode() override {}
         EngineMode previousMode() const override { return EngineMode::None; }
+        int32_t systemNumber(std::string_view) const override { return -1; }
+        void setSystemText(std::string_view, const char*) override {}
         std::vector<std::string> queued;
         int pageHook = 0;
         int closes = 0;
